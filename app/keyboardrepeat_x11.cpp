@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "systemplatform.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+namespace krumlix {
+
+// A connection of our own, apart from the toolkit's, so that the settings can
+// still be put back while the toolkit is shutting down.
+struct X11KeyboardRepeat::Connection {
+    Display *display = nullptr;
+    ~Connection() {
+        if (display)
+            XCloseDisplay(display);
+    }
+};
+
+X11KeyboardRepeat::X11KeyboardRepeat() : connection_(std::make_unique<Connection>()) {
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    int reason = 0;
+    connection_->display = XkbOpenDisplay(nullptr, nullptr, nullptr, &major, &minor, &reason);
+}
+
+X11KeyboardRepeat::~X11KeyboardRepeat() = default;
+
+bool X11KeyboardRepeat::read(RepeatRate &rate) {
+    if (!connection_->display)
+        return false;
+    unsigned int delay = 0;
+    unsigned int interval = 0;
+    if (!XkbGetAutoRepeatRate(connection_->display, XkbUseCoreKbd, &delay, &interval))
+        return false;
+    rate = RepeatRate{static_cast<int>(delay), static_cast<int>(interval)};
+    return true;
+}
+
+void X11KeyboardRepeat::set(const RepeatRate &rate) {
+    if (!connection_->display)
+        return;
+    XkbSetAutoRepeatRate(connection_->display, XkbUseCoreKbd, static_cast<unsigned>(rate.delayMs),
+                         static_cast<unsigned>(rate.intervalMs));
+    XSync(connection_->display, False);
+}
+
+} // namespace krumlix

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "appcontext.h"
+#include "emergencyrestore.h"
+#include "errors.h"
+#include "game/unit1.h"
+#include "systemplatform.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <memory>
+
+namespace {
+
+/// Reports an error that escaped a handler of ours, instead of letting it
+/// through the toolkit.
+class KrumlixApplication : public QApplication {
+public:
+    KrumlixApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+    krumlix::ErrorHandler *errors = nullptr;
+
+    bool notify(QObject *receiver, QEvent *event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const krumlix::KrumlixError &error) {
+            if (errors)
+                errors->report(error);
+            return false;
+        }
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    KrumlixApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Krumlix"));
+    QApplication::setApplicationDisplayName(QString());
+    krumlix::EmergencyRestore::installHandlers();
+
+    krumlix::SystemPlatform system;
+    krumlix::SharedState shared;
+    krumlix::ErrorHandler errors(system.platform().messages);
+    app.errors = &errors;
+    krumlix::AppContext context{shared, system.platform(), errors, {},
+                                [] { QCoreApplication::exit(0); }};
+
+    std::unique_ptr<krumlix::TForm1> form1(krumlix::createWindows(context));
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        form1->move(screen->availableGeometry().center() - form1->rect().center());
+    form1->show();
+    const int result = QApplication::exec();
+    krumlix::EmergencyRestore::restoreNow();
+    return result;
+}

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace krumlix {
+
+/// The multimedia millisecond counter: unsigned 32 bits, wrapping. Elapsed
+/// times are always differences modulo 2^32.
+class MillisecondCounter {
+public:
+    virtual ~MillisecondCounter() = default;
+    virtual std::uint32_t now() = 0;
+};
+
+/// Hands control to the window system until `ms` milliseconds have passed
+/// since `start` (a counter reading). Pending keys, paints and close requests
+/// are handled while it waits, at least once even when the time is already up.
+class TickWaiter {
+public:
+    virtual ~TickWaiter() = default;
+    virtual void waitSince(std::uint32_t start, std::uint32_t ms) = 0;
+};
+
+/// The keyboard's auto-repeat: the delay before the first repeat and the
+/// interval between repeats, in milliseconds.
+struct RepeatRate {
+    int delayMs = 0;
+    int intervalMs = 0;
+    friend bool operator==(const RepeatRate &, const RepeatRate &) = default;
+};
+
+/// The fastest repeat the game sets while it runs: a delay of 250 ms and 30
+/// repeats a second.
+inline constexpr RepeatRate FastestRepeat{250, 33};
+
+class KeyboardRepeat {
+public:
+    virtual ~KeyboardRepeat() = default;
+    /// The current settings; false when there is no keyboard to ask.
+    virtual bool read(RepeatRate &rate) = 0;
+    /// Sets the repeat for this session only; nothing is stored in the
+    /// user's profile.
+    virtual void set(const RepeatRate &rate) = 0;
+};
+
+/// Shows an error text to the player in a box with an OK button.
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+    virtual void show(const QString &caption, const QString &text) = 0;
+};
+
+/// Milliseconds since midnight (UTC) of the system time of day.
+class TimeOfDay {
+public:
+    virtual ~TimeOfDay() = default;
+    virtual std::uint32_t millisecondsSinceMidnight() = 0;
+};
+
+/// The pseudo-random generator the animals are let in by.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void seed(std::uint32_t seed) = 0;
+    /// A uniform integer from 0 to 999.
+    virtual int below1000() = 0;
+};
+
+/// The services the game takes from the platform. Not owned.
+struct Platform {
+    MillisecondCounter &counter;
+    TickWaiter &waiter;
+    KeyboardRepeat &keyboard;
+    MessageBox &messages;
+    TimeOfDay &timeOfDay;
+    RandomSource &random;
+};
+
+} // namespace krumlix

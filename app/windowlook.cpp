@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "windowlook.h"
+
+#include <QLabel>
+#include <QPalette>
+#include <QWidget>
+
+namespace krumlix {
+
+QFont verdanaPixels(int pixels) {
+    QFont font(QStringLiteral("Verdana"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QFont verdanaPoints(int points) {
+    // The windows were laid out for 96 dots per inch; sizes stay in pixels so
+    // that they do not grow with the screen's text size.
+    return verdanaPixels((points * 96 + 36) / 72);
+}
+
+void applyWindowLook(QWidget *window, const QString &caption, QSize clientSize, int fontPixels) {
+    window->setWindowTitle(caption);
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    window->setFixedSize(clientSize);
+    QPalette palette = window->palette();
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        palette.setColor(role, WindowColour);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, Qt::white);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    window->setFont(verdanaPixels(fontPixels));
+}
+
+void setTextRightAligned(QLabel *label, const QString &text, int right) {
+    label->setText(text);
+    const int width = label->fontMetrics().horizontalAdvance(text);
+    label->setGeometry(right - width, label->y(), width, label->height());
+}
+
+} // namespace krumlix

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/runclock.h"
+
+#include <QTest>
+
+using namespace krumlix;
+
+class RunClockTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The clock shows 3:04 only in the run's first millisecond, holds 0:01
+    // for two seconds and reaches 0:00 at 184 seconds.
+    void secondsFollowElapsedTime_data() {
+        QTest::addColumn<quint32>("elapsed");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("first millisecond") << 0u << 184;
+        QTest::newRow("1 ms") << 1u << 183;
+        QTest::newRow("1000 ms") << 1000u << 183;
+        QTest::newRow("1001 ms") << 1001u << 182;
+        QTest::newRow("3:00 begins") << 3001u << 180;
+        QTest::newRow("3:00 ends") << 4000u << 180;
+        QTest::newRow("0:01 begins") << 182001u << 1;
+        QTest::newRow("0:01 still") << 183999u << 1;
+        QTest::newRow("0:00") << 184000u << 0;
+        QTest::newRow("a tick 1.5 s late") << 185500u << -1;
+        QTest::newRow("far beyond") << 4000000000u << -3999816;
+    }
+    void secondsFollowElapsedTime() {
+        QFETCH(quint32, elapsed);
+        QFETCH(int, seconds);
+        QCOMPARE(clockSeconds(elapsed), seconds);
+    }
+
+    void textIsMinutesAndTwoDigitSeconds_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("184") << 184 << "3:04";
+        QTest::newRow("180") << 180 << "3:00";
+        QTest::newRow("65") << 65 << "1:05";
+        QTest::newRow("60") << 60 << "1:00";
+        QTest::newRow("59") << 59 << "0:59";
+        QTest::newRow("10") << 10 << "0:10";
+        QTest::newRow("9") << 9 << "0:09";
+        QTest::newRow("0") << 0 << "0:00";
+        QTest::newRow("late end never shows below 0:00") << -1 << "0:00";
+    }
+    void textIsMinutesAndTwoDigitSeconds() {
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(clockText(seconds), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(RunClockTest)
+#include "tst_runclock.moc"
