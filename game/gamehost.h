@@ -30,7 +30,7 @@ public:
     virtual int rateSpinValue(int n) = 0;
 
     /// Plays an event's sound when sound is on and the event enabled.
-    virtual void playEvent(SoundEvent event) = 0;
+    virtual void PlayEventSound(SoundEvent event) = 0;
 
     /// Shows the field drawn so far on the screen.
     virtual void fieldChanged() = 0;

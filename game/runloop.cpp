@@ -158,7 +158,7 @@ void GameRun::endRun() {
     host_.fieldChanged();
     settleBonus();
     const BonusGrade &grade = BonusGrades[static_cast<std::size_t>(s_.BonusLevel)];
-    host_.playEvent(StopFlag == 1 ? SoundEvent::TarvilDie : grade.sound);
+    host_.PlayEventSound(StopFlag == 1 ? SoundEvent::TarvilDie : grade.sound);
     completePeriodScores();
 
     host_.showClock(ClockText);

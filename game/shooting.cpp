@@ -110,7 +110,7 @@ bool GameRun::shootBee(Group g) {
     bees.state[HitSlot] = -1;
     ++s_.BeeHitCount;
     s_.RunScore += 3;
-    host_.playEvent(SoundEvent::BeeDie);
+    host_.PlayEventSound(SoundEvent::BeeDie);
     return true;
 }
 
@@ -144,14 +144,14 @@ bool GameRun::shootElephant(Group g) {
     case 2: ++s_.Elephant2Count; break;
     default: ++s_.Elephant0Count; break;
     }
-    host_.playEvent(SoundEvent::ElephantDie);
+    host_.PlayEventSound(SoundEvent::ElephantDie);
     return true;
 }
 
 void GameRun::miss() {
     s_.RunScore -= 2;
     ++s_.MissCount;
-    host_.playEvent(SoundEvent::TarvilMiss);
+    host_.PlayEventSound(SoundEvent::TarvilMiss);
 }
 
 } // namespace krumlix

@@ -233,7 +233,7 @@ int TForm1::selectedLevel() { return context_.windows.setup->RadioGroup1->itemIn
 
 int TForm1::rateSpinValue(int n) { return context_.windows.setup->spinEdit(n)->value(); }
 
-void TForm1::playEvent(SoundEvent) {}
+void TForm1::PlayEventSound(SoundEvent) {}
 
 void TForm1::fieldChanged() { PaintBox1->flush(); }
 

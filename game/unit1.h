@@ -63,7 +63,7 @@ private:
     void hideBonusLabel() override;
     int selectedLevel() override;
     int rateSpinValue(int n) override;
-    void playEvent(SoundEvent event) override;
+    void PlayEventSound(SoundEvent event) override;
     void fieldChanged() override;
     void requestRepaint() override;
     void showMenu() override;

@@ -30,7 +30,7 @@ public:
         ++rateReads;
         return rates[static_cast<std::size_t>(n - 1)];
     }
-    void playEvent(SoundEvent event) override { sounds.push_back(event); }
+    void PlayEventSound(SoundEvent event) override { sounds.push_back(event); }
     void fieldChanged() override { ++flushes; }
     void requestRepaint() override { ++repaints; }
     void showMenu() override {
