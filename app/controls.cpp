@@ -50,8 +50,15 @@ void SpinEdit::focusOutEvent(QFocusEvent *event) {
 
 RadioGroup::RadioGroup(const QString &caption, const QStringList &items, QWidget *parent)
     : QGroupBox(caption, parent) {
-    for (int i = 0; i < items.size(); ++i)
-        buttons_.addButton(new QRadioButton(items.at(i), this), i);
+    for (int i = 0; i < items.size(); ++i) {
+        auto *button = new QRadioButton(items.at(i), this);
+        // White circles with a dark dot read well on the dark window colour.
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Text, Qt::black);
+        button->setPalette(palette);
+        buttons_.addButton(button, i);
+    }
     connect(&buttons_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked && onClick)
             onClick();
