@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -69,6 +70,19 @@ public:
     virtual int below1000() = 0;
 };
 
+/// Wave-file playback on one channel: a new sound cuts off the one playing.
+class SoundOutput {
+public:
+    virtual ~SoundOutput() = default;
+    /// Starts playing the file and returns at once. A path that cannot be
+    /// played is silent.
+    virtual void play(const QByteArray &path) = 0;
+    /// Stops the sound playing, if any, and returns once it has stopped.
+    virtual void stop() = 0;
+    /// Gets a file ready so that its first play starts at once.
+    virtual void preload(const QByteArray &path) { (void)path; }
+};
+
 /// The services the game takes from the platform. Not owned.
 struct Platform {
     MillisecondCounter &counter;
@@ -77,6 +91,7 @@ struct Platform {
     MessageBox &messages;
     TimeOfDay &timeOfDay;
     RandomSource &random;
+    SoundOutput &sound;
 };
 
 } // namespace krumlix

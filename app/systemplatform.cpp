@@ -51,6 +51,6 @@ std::uint32_t SystemTimeOfDay::millisecondsSinceMidnight() {
 }
 
 SystemPlatform::SystemPlatform()
-    : platform_{counter_, waiter_, keyboard_, messages_, timeOfDay_, random_} {}
+    : platform_{counter_, waiter_, keyboard_, messages_, timeOfDay_, random_, sound_} {}
 
 } // namespace krumlix

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform.h"
+#include "sound/qtsoundoutput.h"
 
 #include <memory>
 #include <random>
@@ -75,6 +76,7 @@ private:
     DialogMessageBox messages_;
     SystemTimeOfDay timeOfDay_;
     MersenneRandom random_;
+    QtSoundOutput sound_;
     Platform platform_;
 };
 

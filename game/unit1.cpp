@@ -7,6 +7,7 @@
 #include "geometry.h"
 #include "highscore/unit3.h"
 #include "settings/unit2.h"
+#include "sound/unit4.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -169,6 +170,10 @@ void TForm1::FormActivate() {
             context_.platform.keyboard.set(FastestRepeat);
             keyboardChanged_ = true;
         }
+        TSound *sound = context_.windows.Sound;
+        for (int e = 1; e <= SoundEventCount; ++e)
+            sound->showFileName(e);
+        sound->PlayEventSound(static_cast<int>(SoundEvent::Intro) + 1);
         showMenu();
         FormPaint();
     });
@@ -195,6 +200,8 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::FormClose() {
+    if (TSound *sound = context_.windows.Sound)
+        sound->StopSound();
     if (keyboardChanged_) {
         context_.platform.keyboard.set(SavedKeyboardRepeat);
         EmergencyRestore::disarm();
@@ -233,7 +240,10 @@ int TForm1::selectedLevel() { return context_.windows.setup->RadioGroup1->itemIn
 
 int TForm1::rateSpinValue(int n) { return context_.windows.setup->spinEdit(n)->value(); }
 
-void TForm1::PlayEventSound(SoundEvent) {}
+void TForm1::PlayEventSound(SoundEvent event) {
+    if (TSound *sound = context_.windows.Sound)
+        sound->PlayEventSound(static_cast<int>(event) + 1);
+}
 
 void TForm1::fieldChanged() { PaintBox1->flush(); }
 

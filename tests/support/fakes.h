@@ -103,6 +103,15 @@ public:
     std::vector<std::uint32_t> seeds;
 };
 
+/// Records what would have been played.
+class RecordingSound final : public SoundOutput {
+public:
+    void play(const QByteArray &path) override { played << QString::fromLocal8Bit(path); }
+    void stop() override { ++stops; }
+    QStringList played;
+    int stops = 0;
+};
+
 /// A complete set of doubles.
 struct FakePlatform {
     VirtualCounter counter;
@@ -111,7 +120,8 @@ struct FakePlatform {
     RecordingMessageBox messages;
     FixedTimeOfDay timeOfDay;
     ScriptedRandom random;
-    Platform platform{counter, waiter, keyboard, messages, timeOfDay, random};
+    RecordingSound sound;
+    Platform platform{counter, waiter, keyboard, messages, timeOfDay, random, sound};
 };
 
 } // namespace krumlix::test

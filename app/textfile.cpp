@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "textfile.h"
+
+#include "errors.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <limits>
+
+namespace krumlix {
+
+QList<QByteArray> splitTextLines(const QByteArray &text) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start));
+    return lines;
+}
+
+QList<QByteArray> readTextLines(const QString &path, const QString &shownName) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw KrumlixError::cannotOpenFile(shownName);
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw KrumlixError::cannotOpenFile(shownName);
+    return splitTextLines(text);
+}
+
+void writeTextLines(const QString &path, const QList<QByteArray> &lines) {
+    QByteArray text;
+    for (const QByteArray &line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        throw KrumlixError::fromErrno(errno ? errno : EACCES);
+    errno = 0;
+    if (file.write(text) != text.size()) {
+        const int error = errno ? errno : EIO;
+        file.cancelWriting();
+        throw KrumlixError::fromErrno(error);
+    }
+    errno = 0;
+    if (!file.commit())
+        throw KrumlixError::fromErrno(errno ? errno : EIO);
+}
+
+std::int32_t toInteger(const QByteArray &line) {
+    // Plain decimal as the game writes it, with an optional minus sign.
+    qsizetype i = line.startsWith('-') ? 1 : 0;
+    bool ok = line.size() > i && line.size() - i <= 10;
+    for (qsizetype j = i; ok && j < line.size(); ++j)
+        ok = line.at(j) >= '0' && line.at(j) <= '9';
+    const qlonglong value = ok ? line.toLongLong(&ok) : 0;
+    if (!ok || value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        throw KrumlixError::notValidInteger(QString::fromLatin1(line));
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace krumlix

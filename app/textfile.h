@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+namespace krumlix {
+
+/// The lines of an 8-bit text file, kept as bytes. CR LF, a lone LF and a
+/// lone CR each end a line; a last line without an end still counts.
+/// Raises "Cannot open file %s" with `shownName` when the file cannot be read.
+QList<QByteArray> readTextLines(const QString &path, const QString &shownName);
+
+/// Splits text into lines as readTextLines does.
+QList<QByteArray> splitTextLines(const QByteArray &text);
+
+/// Replaces the file with `lines`, each ended by CR LF. The old file stays
+/// whole until the new one is complete; a failure raises the error of the
+/// system ("File access denied", "Disk full", ...).
+void writeTextLines(const QString &path, const QList<QByteArray> &lines);
+
+/// A line read as an integer: decimal digits with an optional minus sign,
+/// nothing else (no blanks, no plus sign), within 32 bits. Anything else
+/// raises "'%s' is not a valid integer value".
+std::int32_t toInteger(const QByteArray &line);
+
+/// The line at `index`, or empty text past the end of the file.
+inline QByteArray lineAt(const QList<QByteArray> &lines, int index) {
+    return index < lines.size() ? lines.at(index) : QByteArray();
+}
+
+} // namespace krumlix

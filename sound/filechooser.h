@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class QFileDialog;
+
+namespace krumlix {
+
+/// A file dialog that keeps the name last chosen in it, as the sound window
+/// uses them. `execute` shows it; on true `fileName` holds the choice.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    virtual bool execute() = 0;
+    QString fileName;
+};
+
+/// The standard dialog of the desktop, for opening or for saving.
+class DialogFileChooser final : public FileChooser {
+public:
+    enum class Mode { Open, Save };
+    /// `filter` as "Sound files (*.wav)"; `defaultSuffix` is added to a typed
+    /// name without one.
+    DialogFileChooser(QWidget *parent, Mode mode, const QString &filter,
+                      const QString &defaultSuffix = QString());
+    ~DialogFileChooser() override;
+    bool execute() override;
+
+private:
+    QFileDialog *dialog_;
+};
+
+} // namespace krumlix
