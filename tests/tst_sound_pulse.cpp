@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The event sounds against a real sound server: what the program plays is
+// recorded from the sink's monitor and measured. Run by with_pulseaudio.sh.
+#include "sound/qtsoundoutput.h"
+#include "sound/unit4.h"
+#include "support/gamewindows.h"
+
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace krumlix;
+
+namespace {
+
+constexpr int Rate = 22050;
+
+/// A mono 16-bit tone of `seconds`, written as a wave file.
+void writeTone(const QString &path, double seconds) {
+    const int frames = static_cast<int>(seconds * Rate);
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    for (int i = 0; i < frames; ++i)
+        out << static_cast<qint16>(12000 * std::sin(2 * M_PI * 440.0 * i / Rate));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QDataStream header(&file);
+    header.setByteOrder(QDataStream::LittleEndian);
+    header.writeRawData("RIFF", 4);
+    header << quint32(36 + data.size());
+    header.writeRawData("WAVEfmt ", 8);
+    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
+           << quint16(2) << quint16(16);
+    header.writeRawData("data", 4);
+    header << quint32(data.size());
+    file.write(data);
+}
+
+/// Records the test sink's monitor while `action` runs, then for `tail`
+/// milliseconds more; returns the seconds of audible sound.
+double audibleSeconds(const std::function<void()> &action, int tail) {
+    QProcess recorder;
+    recorder.start(QStringLiteral("parec"),
+                   {QStringLiteral("--device=") + qEnvironmentVariable("KRUMLIX_TEST_SINK") +
+                        QStringLiteral(".monitor"),
+                    QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
+                    QStringLiteral("--channels=1"), QStringLiteral("--rate=%1").arg(Rate),
+                    QStringLiteral("--latency-msec=20")});
+    if (!recorder.waitForStarted())
+        return -1;
+    // Recording has begun once the first samples arrive.
+    if (!recorder.waitForReadyRead(5000))
+        return -1;
+    QTest::qWait(200);
+    recorder.readAllStandardOutput();
+    QByteArray bytes;
+    QObject::connect(&recorder, &QProcess::readyReadStandardOutput, &recorder,
+                     [&] { bytes += recorder.readAllStandardOutput(); });
+    action();
+    QTest::qWait(tail);
+    recorder.terminate();
+    recorder.waitForFinished();
+    bytes += recorder.readAllStandardOutput();
+    const auto *samples = reinterpret_cast<const qint16 *>(bytes.constData());
+    const qsizetype count = bytes.size() / 2;
+    // Audible: blocks of 10 ms whose peak stands clearly above silence.
+    int loudBlocks = 0;
+    for (qsizetype block = 0; block + Rate / 100 <= count; block += Rate / 100) {
+        int peak = 0;
+        for (qsizetype i = block; i < block + Rate / 100; ++i)
+            peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+        loudBlocks += peak > 1000 ? 1 : 0;
+    }
+    if (qEnvironmentVariableIsSet("KRUMLIX_TEST_ONSETS")) {
+        QStringList onsets;
+        bool loud = false;
+        for (qsizetype block = 0; block + Rate / 100 <= count; block += Rate / 100) {
+            int peak = 0;
+            for (qsizetype i = block; i < block + Rate / 100; ++i)
+                peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+            if ((peak > 1000) != loud) {
+                loud = !loud;
+                onsets << QStringLiteral("%1%2").arg(loud ? "+" : "-").arg(block * 1000 / Rate);
+            }
+        }
+        qInfo() << "recorded" << count * 1000 / Rate << "ms, changes at" << onsets;
+    }
+    return loudBlocks / 100.0;
+}
+
+struct PulseRig {
+    QTemporaryDir dir;
+    test::GameWindows w;
+    QtSoundOutput output;
+    Platform platform{w.fake.counter, w.fake.waiter, w.fake.keyboard, w.fake.messages,
+                      w.fake.timeOfDay, w.fake.random, output};
+    AppContext context{w.shared, platform, w.errors, {}, {}};
+    TSound sound{context, nullptr};
+};
+
+} // namespace
+
+class SoundPulseTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (qEnvironmentVariableIsEmpty("KRUMLIX_TEST_SINK"))
+            QFAIL("run through with_pulseaudio.sh");
+    }
+
+    // An event sound is heard for about the length of its file.
+    void eventSoundIsHeard() {
+        PulseRig rig;
+        const QString tone = rig.dir.filePath(QStringLiteral("one second.wav"));
+        writeTone(tone, 1.0);
+        rig.sound.setPath(2, tone.toLocal8Bit());
+        QTest::qWait(300); // loaded once, ahead of the first play
+        QElapsedTimer clock;
+        const double heard = audibleSeconds(
+            [&] {
+                clock.start();
+                rig.sound.PlayEventSound(2);
+                QVERIFY(clock.elapsed() < 20); // the call returns at once
+            },
+            1800);
+        QVERIFY2(heard > 0.8 && heard < 1.3, qPrintable(QString::number(heard)));
+    }
+
+    // StopSound cuts a long sound off; so does a new sound.
+    void stopCutsALongSoundOff() {
+        PulseRig rig;
+        const QString tone = rig.dir.filePath(QStringLiteral("long.wav"));
+        writeTone(tone, 4.0);
+        rig.sound.setPath(5, tone.toLocal8Bit());
+        QTest::qWait(300);
+        const double heard = audibleSeconds(
+            [&] {
+                rig.sound.PlayEventSound(5);
+                QTest::qWait(500);
+                rig.sound.StopSound();
+            },
+            1500);
+        QVERIFY2(heard > 0.3 && heard < 0.9, qPrintable(QString::number(heard)));
+    }
+
+    // With "Sound on" cleared no event is heard, while "Play" still plays.
+    void soundOffSilencesEventsNotPlay() {
+        PulseRig rig;
+        const QString tone = rig.dir.filePath(QStringLiteral("half.wav"));
+        writeTone(tone, 0.6);
+        rig.sound.setPath(3, tone.toLocal8Bit());
+        rig.sound.CheckBox1->setChecked(false);
+        QTest::qWait(300);
+        const double silent = audibleSeconds([&] { rig.sound.PlayEventSound(3); }, 1000);
+        QCOMPARE(silent, 0.0);
+        const double played = audibleSeconds([&] { rig.sound.playButton(3)->click(); }, 1000);
+        QVERIFY2(played > 0.4 && played < 0.9, qPrintable(QString::number(played)));
+    }
+};
+
+QTEST_MAIN(SoundPulseTest)
+#include "tst_sound_pulse.moc"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs a command against a PulseAudio server of its own with a null sink,
+# whose monitor the command can record: PULSE_SERVER and KRUMLIX_TEST_SINK
+# are set for it. Usage: with_pulseaudio.sh COMMAND...
+set -euo pipefail
+work=$(mktemp -d)
+sink="krumlix_test_$$"
+export PULSE_RUNTIME_PATH="$work/runtime" PULSE_STATE_PATH="$work/state" HOME="$work"
+mkdir -p "$PULSE_RUNTIME_PATH" "$PULSE_STATE_PATH"
+cleanup() {
+    PULSE_SERVER="unix:$work/native" pactl exit >/dev/null 2>&1 || true
+    [ -f "$work/pid" ] && kill "$(cat "$work/pid")" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+pulseaudio --daemonize=yes --exit-idle-time=-1 -n --use-pid-file=yes \
+    --load="module-null-sink sink_name=$sink" \
+    --load="module-native-protocol-unix socket=$work/native auth-anonymous=1" \
+    --log-target=file:"$work/pulse.log" 2>>"$work/pulse.log" || { cat "$work/pulse.log"; exit 1; }
+export PULSE_SERVER="unix:$work/native" KRUMLIX_TEST_SINK="$sink"
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl set-default-sink "$sink"
+pgrep -n -x pulseaudio >"$work/pid" || true
+"$@"
