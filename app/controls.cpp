@@ -81,8 +81,14 @@ void RadioGroup::resizeEvent(QResizeEvent *event) {
 }
 
 void RadioGroup::setItemIndex(int index) {
-    if (QAbstractButton *button = buttons_.button(index))
+    if (QAbstractButton *button = buttons_.button(index)) {
         button->setChecked(true);
+    } else if (QAbstractButton *checked = buttons_.checkedButton()) {
+        // No item at all: the group lets go of its selection.
+        buttons_.setExclusive(false);
+        checked->setChecked(false);
+        buttons_.setExclusive(true);
+    }
 }
 
 } // namespace krumlix

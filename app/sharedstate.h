@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "highscore/highscoreentry.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -41,6 +43,7 @@ struct SharedState {
 
     QString ProgramDir; ///< folder of "setup.ini", with trailing separator
 
+    HighScoreTableType HighScoreTable{}; ///< [1..12]
     std::int32_t NewEntryRank = 0;
     std::int32_t StatsEntry = 0;
     std::int32_t ScoreFileOffset = 0;

@@ -44,6 +44,10 @@ void writeTextLines(const QString &path, const QList<QByteArray> &lines) {
         text += line;
         text += "\r\n";
     }
+    replaceFile(path, text);
+}
+
+void replaceFile(const QString &path, const QByteArray &text) {
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))

@@ -22,6 +22,10 @@ QList<QByteArray> splitTextLines(const QByteArray &text);
 /// system ("File access denied", "Disk full", ...).
 void writeTextLines(const QString &path, const QList<QByteArray> &lines);
 
+/// Replaces the file with `bytes` atomically: the old file stays whole until
+/// the new one is complete. A failure raises the error of the system.
+void replaceFile(const QString &path, const QByteArray &bytes);
+
 /// A line read as an integer: decimal digits with an optional minus sign,
 /// nothing else (no blanks, no plus sign), within 32 bits. Anything else
 /// raises "'%s' is not a valid integer value".

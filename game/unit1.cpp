@@ -6,6 +6,7 @@
 #include "app/windowlook.h"
 #include "geometry.h"
 #include "highscore/unit3.h"
+#include "settings/settingsfile.h"
 #include "settings/unit2.h"
 #include "sound/unit4.h"
 
@@ -170,6 +171,7 @@ void TForm1::FormActivate() {
             context_.platform.keyboard.set(FastestRepeat);
             keyboardChanged_ = true;
         }
+        loadSettingsAtStartUp(context_);
         TSound *sound = context_.windows.Sound;
         for (int e = 1; e <= SoundEventCount; ++e)
             sound->showFileName(e);

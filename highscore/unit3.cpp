@@ -3,7 +3,9 @@
 
 #include "app/windowlook.h"
 #include "game/unit1.h"
+#include "settings/settingsfile.h"
 #include "settings/unit2.h"
+#include "settings/unit9.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -29,10 +31,13 @@ THighscore::THighscore(AppContext &context, QWidget *parent) : QDialog(parent), 
     };
     Button1 = button(QStringLiteral("Begin new Game"), 127);
     Button3 = button(QStringLiteral("Game difficulty"), 228);
+    Button8 = button(QStringLiteral("Save settings"), 262);
     Button6 = button(QStringLiteral("Quit"), 331);
     connect(Button1, &QPushButton::clicked, this, &THighscore::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &THighscore::Button3Click);
     connect(Button6, &QPushButton::clicked, this, &THighscore::Button6Click);
+    connect(Button8, &QPushButton::clicked, this,
+            [this] { context_.errors.guard([this] { Button8Click(); }); });
 
     for (int level = 0; level < 6; ++level) {
         auto *badge = new QLabel(QString::fromLatin1(BadgeTexts[level]), this);
@@ -72,6 +77,13 @@ void THighscore::Button6Click() {
     context_.shared.CloseMode = 2;
     if (TForm1 *game = context_.windows.Form1)
         game->close();
+}
+
+void THighscore::Button8Click() {
+    saveSettingsFile(context_);
+    QPointer<TForm9> notice = context_.windows.Form9;
+    if (notice)
+        notice->exec();
 }
 
 void THighscore::FormShow() {

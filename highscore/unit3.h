@@ -20,6 +20,7 @@ public:
     void Button1Click(); ///< "Begin new Game"
     void Button3Click(); ///< "Game difficulty"
     void Button6Click(); ///< "Quit"
+    void Button8Click(); ///< "Save settings"
     void FormShow();
     void FormActivate();
 
@@ -31,6 +32,7 @@ public:
     QPushButton *Button1 = nullptr;
     QPushButton *Button3 = nullptr;
     QPushButton *Button6 = nullptr;
+    QPushButton *Button8 = nullptr;
     std::int32_t GameStarted = 0;
 
 protected:

@@ -55,8 +55,7 @@ TSound::TSound(AppContext &context, QWidget *parent) : QDialog(parent), context_
             context_.errors.guard([this, e] { chooseFile(e); });
         });
         connect(playButtons_[i], &QPushButton::clicked, this, [this, e] { playRow(e); });
-        const QString dir = context_.shared.ProgramDir;
-        setPath(e, (dir + QLatin1String(InitialFiles[i])).toLocal8Bit());
+        setPath(e, QByteArray(InitialFiles[i]));
         showFileName(e);
     }
     Button13 = smallButton(QStringLiteral("Save scheme as..."), GroupBox1, QRect(8, 217, 111, 17));
@@ -106,7 +105,7 @@ TSound::~TSound() = default;
 
 void TSound::setPath(int e, const QByteArray &path) {
     paths_[static_cast<std::size_t>(e - 1)] = path;
-    context_.platform.sound.preload(path);
+    context_.platform.sound.preload(playable(path));
     pathHolders_[static_cast<std::size_t>(e - 1)]->setText(QString::fromLocal8Bit(path));
 }
 
@@ -139,9 +138,18 @@ void TSound::PlayEventSound(int e) {
     PlaySoundFile(path(e));
 }
 
+QByteArray TSound::playable(const QByteArray &path) const {
+    // The shipped settings name the sounds beside the game by their bare
+    // names, so that the game folder can be moved as a whole.
+    const QString name = QString::fromLocal8Bit(path);
+    if (path.isEmpty() || QFileInfo(name).isAbsolute())
+        return path;
+    return QDir(context_.shared.ProgramDir).filePath(name).toLocal8Bit();
+}
+
 void TSound::PlaySoundFile(const QByteArray &path) {
     context_.shared.SoundPath = path;
-    context_.platform.sound.play(path);
+    context_.platform.sound.play(playable(path));
 }
 
 void TSound::StopSound() { context_.platform.sound.stop(); }

@@ -72,6 +72,8 @@ protected:
 
 private:
     QString inProgramDir(const QString &name) const;
+    /// A path as the player gives it, relative ones taken in ProgramDir.
+    QByteArray playable(const QByteArray &path) const;
     void setSchemeText(const QString &text);
 
     AppContext &context_;

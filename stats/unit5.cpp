@@ -8,6 +8,8 @@ namespace krumlix {
 TStats::TStats(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Stats"));
     applyWindowLook(this, QStringLiteral("Krumlix - game stats"), QSize(396, 348));
+    CheckBox1 = new QCheckBox(this);
+    CheckBox1->setChecked(true);
 }
 
 } // namespace krumlix

@@ -3,6 +3,7 @@
 
 #include "app/appcontext.h"
 
+#include <QCheckBox>
 #include <QDialog>
 
 namespace krumlix {
@@ -12,6 +13,10 @@ class TStats : public QDialog {
     Q_OBJECT
 public:
     TStats(AppContext &context, QWidget *parent);
+
+    /// "Show stats" / "automatically": the statistics open by themselves
+    /// after a run.
+    QCheckBox *CheckBox1 = nullptr;
 
 private:
     [[maybe_unused]] AppContext &context_;
