@@ -52,8 +52,13 @@ void replaceFile(const QString &path, const QByteArray &text) {
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
         throw KrumlixError::fromErrno(errno ? errno : EACCES);
+    // The data must be on disk, whole, before the old file is replaced: a
+    // short write only shows when the buffer is flushed, and commit() would
+    // not notice it.
     errno = 0;
-    if (file.write(text) != text.size()) {
+    const bool written = file.write(text) == text.size() && file.flush() &&
+                         file.error() == QFileDevice::NoError;
+    if (!written) {
         const int error = errno ? errno : EIO;
         file.cancelWriting();
         throw KrumlixError::fromErrno(error);

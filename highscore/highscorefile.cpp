@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 
@@ -47,6 +48,8 @@ int decodeHighScores(const QByteArray &bytes, HighScoreEntry *entries) {
 void LoadHighScores(SharedState &shared) {
     shared.ScoreFileOffset = HighScoreKey;
     QFile file(filePath(shared));
+    if (QFileInfo(file.fileName()).isDir())
+        throw KrumlixError::fromErrno(EISDIR);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         throw KrumlixError::fromErrno(errno ? errno : ENOENT);
