@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
+#include <QUrl>
 #include <QString>
 
 #include <cstdint>
@@ -54,11 +56,19 @@ public:
     virtual void show(const QString &caption, const QString &text) = 0;
 };
 
-/// Milliseconds since midnight (UTC) of the system time of day.
+/// The system clock: milliseconds since midnight (UTC) and the local date.
 class TimeOfDay {
 public:
     virtual ~TimeOfDay() = default;
     virtual std::uint32_t millisecondsSinceMidnight() = 0;
+    virtual QDate localDate() = 0;
+};
+
+/// Opens a web page in the user's browser; a failure is not reported.
+class WebBrowser {
+public:
+    virtual ~WebBrowser() = default;
+    virtual void open(const QUrl &url) = 0;
 };
 
 /// The pseudo-random generator the animals are let in by.
@@ -92,6 +102,7 @@ struct Platform {
     TimeOfDay &timeOfDay;
     RandomSource &random;
     SoundOutput &sound;
+    WebBrowser &browser;
 };
 
 } // namespace krumlix

@@ -2,6 +2,7 @@
 #include "systemplatform.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QThread>
@@ -51,6 +52,12 @@ std::uint32_t SystemTimeOfDay::millisecondsSinceMidnight() {
 }
 
 SystemPlatform::SystemPlatform()
-    : platform_{counter_, waiter_, keyboard_, messages_, timeOfDay_, random_, sound_} {}
+    : platform_{counter_, waiter_, keyboard_, messages_, timeOfDay_, random_, sound_, browser_} {}
+
+void DesktopBrowser::open(const QUrl &url) {
+    // Through the desktop's own opener (xdg-open); what it says is not ours
+    // to report.
+    QDesktopServices::openUrl(url);
+}
 
 } // namespace krumlix

@@ -35,6 +35,12 @@ public:
 class SystemTimeOfDay final : public TimeOfDay {
 public:
     std::uint32_t millisecondsSinceMidnight() override;
+    QDate localDate() override { return QDate::currentDate(); }
+};
+
+class DesktopBrowser final : public WebBrowser {
+public:
+    void open(const QUrl &url) override;
 };
 
 class MersenneRandom final : public RandomSource {
@@ -77,6 +83,7 @@ private:
     SystemTimeOfDay timeOfDay_;
     MersenneRandom random_;
     QtSoundOutput sound_;
+    DesktopBrowser browser_;
     Platform platform_;
 };
 

@@ -79,7 +79,15 @@ public:
 class FixedTimeOfDay final : public TimeOfDay {
 public:
     std::uint32_t millisecondsSinceMidnight() override { return value; }
+    QDate localDate() override { return date; }
     std::uint32_t value = 12 * 3600 * 1000;
+    QDate date{2026, 12, 8};
+};
+
+class RecordingBrowser final : public WebBrowser {
+public:
+    void open(const QUrl &url) override { opened << url; }
+    QList<QUrl> opened;
 };
 
 /// Hands out scripted draws, then `fallback` for ever.
@@ -121,7 +129,8 @@ struct FakePlatform {
     FixedTimeOfDay timeOfDay;
     ScriptedRandom random;
     RecordingSound sound;
-    Platform platform{counter, waiter, keyboard, messages, timeOfDay, random, sound};
+    RecordingBrowser browser;
+    Platform platform{counter, waiter, keyboard, messages, timeOfDay, random, sound, browser};
 };
 
 } // namespace krumlix::test
