@@ -40,7 +40,6 @@ Decoder *decoderOf(j_common_ptr info) { return static_cast<Decoder *>(info->clie
 // grey and go on; a picture of ours that is damaged is refused instead.
 bool isDamage(int code) {
     switch (code) {
-    case JWRN_ARITH_BAD_CODE:
     case JWRN_BOGUS_PROGRESSION:
     case JWRN_EXTRANEOUS_DATA:
     case JWRN_HIT_MARKER:
@@ -93,18 +92,11 @@ bool refuse(Decoder *decoder) {
     return false;
 }
 
-// Runs libjpeg from the header to the end of the picture. The only frame that
-// calls setjmp: it owns nothing with a destructor and, after a longjmp, reads
-// no local variable that changed after setjmp.
-bool runDecoder(Decoder *decoder, const unsigned char *data, unsigned long size) {
+// Runs libjpeg from the header to the end of the picture. An error inside
+// libjpeg longjmps from here back into runDecoder; nothing on the way has a
+// destructor.
+bool decodeSteps(Decoder *decoder, const unsigned char *data, unsigned long size) {
     jpeg_decompress_struct *info = &decoder->info;
-    info->err = jpeg_std_error(&decoder->errors);
-    decoder->errors.error_exit = escapeWithMessage;
-    decoder->errors.emit_message = onMessage;
-    info->client_data = decoder;
-    if (setjmp(decoder->escape))
-        return refuse(decoder);
-
     jpeg_create_decompress(info);
     jpeg_mem_src(info, data, size);
     jpeg_read_header(info, TRUE);
@@ -141,6 +133,19 @@ bool runDecoder(Decoder *decoder, const unsigned char *data, unsigned long size)
     jpeg_finish_decompress(info);
     jpeg_destroy_decompress(info);
     return true;
+}
+
+// The only frame that calls setjmp. It owns nothing with a destructor and
+// changes no local variable after setjmp, so what it reads after a longjmp is
+// what it had before.
+bool runDecoder(Decoder *decoder, const unsigned char *data, unsigned long size) {
+    decoder->info.err = jpeg_std_error(&decoder->errors);
+    decoder->errors.error_exit = escapeWithMessage;
+    decoder->errors.emit_message = onMessage;
+    decoder->info.client_data = decoder;
+    if (setjmp(decoder->escape))
+        return refuse(decoder);
+    return decodeSteps(decoder, data, size);
 }
 
 } // namespace

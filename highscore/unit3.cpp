@@ -1,19 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit3.h"
 
+#include "app/maker.h"
+#include "app/numberformat.h"
+#include "app/picture.h"
 #include "app/windowlook.h"
 #include "game/unit1.h"
+#include "highscorefile.h"
+#include "info/about.h"
+#include "info/rules.h"
+#include "qualification.h"
 #include "settings/settingsfile.h"
 #include "settings/unit2.h"
 #include "settings/unit9.h"
+#include "sound/unit4.h"
+#include "stats/unit5.h"
+#include "unit6.h"
+#include "unit7.h"
+#include "unit8.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace krumlix {
 namespace {
 
-constexpr const char *BadgeTexts[6] = {"(1)", "(2)", "(3)", "(4)", "(5)", "(u)"};
+constexpr const char *BadgePictures[6] = {"badge1", "badge2", "badge3", "badge4", "badge5",
+                                          "badgeu"};
+constexpr int MenuTops[10] = {127, 159, 176, 211, 228, 245, 262, 295, 313, 331};
+constexpr int MenuAreaNumbers[10] = {1, 3, 4, 9, 5, 6, 7, 8, 10, 11};
 
 } // namespace
 
@@ -21,30 +37,79 @@ THighscore::THighscore(AppContext &context, QWidget *parent) : QDialog(parent), 
     setObjectName(QStringLiteral("Highscore"));
     applyWindowLook(this, QStringLiteral("Welcome to Krumlix"), QSize(575, 373));
     context_.shared.CloseMode = 0;
+    buildPictures();
+    buildTable();
+}
 
-    auto button = [this](const QString &caption, int top) {
-        auto *b = new QPushButton(caption, this);
-        b->setGeometry(20, top, 120, 25);
-        b->setAutoDefault(false);
-        b->setFocusPolicy(Qt::NoFocus);
-        return b;
+void THighscore::buildPictures() {
+    auto picture = [this](const char *name, const QRect &geometry) {
+        auto *label = new QLabel(this);
+        label->setGeometry(geometry);
+        label->setPixmap(QPixmap::fromImage(gamePicture(name)));
+        return label;
     };
-    Button1 = button(QStringLiteral("Begin new Game"), 127);
-    Button3 = button(QStringLiteral("Game difficulty"), 228);
-    Button8 = button(QStringLiteral("Save settings"), 262);
-    Button6 = button(QStringLiteral("Quit"), 331);
-    connect(Button1, &QPushButton::clicked, this, &THighscore::Button1Click);
-    connect(Button3, &QPushButton::clicked, this, &THighscore::Button3Click);
-    connect(Button6, &QPushButton::clicked, this, &THighscore::Button6Click);
-    connect(Button8, &QPushButton::clicked, this,
-            [this] { context_.errors.guard([this] { Button8Click(); }); });
-
+    Image2 = picture("menupanel", QRect(4, 1, 145, 370));
+    Image12 = picture("titlebanner", QRect(149, 27, 457, 64));
+    Image14 = picture("weblink", QRect(450, 344, 105, 17));
+    Image14->setCursor(Qt::PointingHandCursor);
+    Image14->installEventFilter(this);
     for (int level = 0; level < 6; ++level) {
-        auto *badge = new QLabel(QString::fromLatin1(BadgeTexts[level]), this);
+        QLabel *badge = picture(BadgePictures[level], QRect(106, 228, 25, 17));
         badge->setObjectName(QStringLiteral("Image%1").arg(level == 0 ? 13 : 14 + level));
-        badge->setGeometry(150, 228, 30, 20);
+        badge->setCursor(Qt::PointingHandCursor);
+        badge->installEventFilter(this);
         badge->hide();
         levelBadges[static_cast<std::size_t>(level)] = badge;
+    }
+    // Invisible areas over the words drawn on the panel.
+    for (int i = 0; i < 10; ++i) {
+        auto *area = new QWidget(this);
+        area->setObjectName(QStringLiteral("Image%1").arg(MenuAreaNumbers[i]));
+        area->setGeometry(28, MenuTops[i], 98, 17);
+        area->setCursor(Qt::PointingHandCursor);
+        area->installEventFilter(this);
+        menuAreas[static_cast<std::size_t>(i)] = area;
+    }
+}
+
+void THighscore::buildTable() {
+    GroupBox4 = new QGroupBox(this);
+    GroupBox4->setGeometry(157, 129, 396, 208);
+    auto label = [this](int number, int x, int y) {
+        auto *l = new QLabel(GroupBox4);
+        l->setObjectName(QStringLiteral("Label%1").arg(number));
+        l->move(x, y);
+        l->installEventFilter(this);
+        labels[static_cast<std::size_t>(number)] = l;
+        return l;
+    };
+    label(51, 16, 20)->setText(QStringLiteral("Highscore"));
+    for (int r = 1; r <= 10; ++r) {
+        const int y = 37 + 16 * (r - 1);
+        label(51 + r, 0, y);
+        label(5 * r - 4, 38, y);
+        label(5 * r - 3, 155, y);
+        label(61 + r, 0, y);
+        label(5 * r, 0, y);
+    }
+    for (QLabel *l : labels) {
+        if (l) {
+            l->resize(0, 16);
+            setLabelColour(l, Qt::white);
+        }
+    }
+}
+
+void THighscore::setLabelColour(QLabel *label, const QColor &colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+void THighscore::whitenLabels() {
+    for (QLabel *l : labels) {
+        if (l)
+            setLabelColour(l, Qt::white);
     }
 }
 
@@ -53,6 +118,12 @@ void THighscore::showLevelBadge(int level) {
         badge->hide();
     if (level >= 0 && level < 6)
         levelBadges[static_cast<std::size_t>(level)]->show();
+}
+
+template <typename Window> void THighscore::showModal(Window *window) {
+    QPointer<Window> guard = window;
+    if (guard)
+        guard->exec();
 }
 
 void THighscore::Button1Click() {
@@ -67,10 +138,14 @@ void THighscore::Button1Click() {
     }
 }
 
-void THighscore::Button3Click() {
-    QPointer<Tsetup> setup = context_.windows.setup;
-    if (setup)
-        setup->exec();
+void THighscore::Button2Click() { showModal(context_.windows.Sound.data()); }
+void THighscore::Button3Click() { showModal(context_.windows.setup.data()); }
+void THighscore::Button4Click() { showModal(context_.windows.Regler.data()); }
+
+void THighscore::Button5Click() {
+    if (TSound *sound = context_.windows.Sound)
+        sound->PlayEventSound(static_cast<int>(SoundEvent::Intro) + 1);
+    showModal(context_.windows.AboutBox.data());
 }
 
 void THighscore::Button6Click() {
@@ -79,11 +154,78 @@ void THighscore::Button6Click() {
         game->close();
 }
 
+void THighscore::Button7Click() {
+    context_.shared.StatsEntry = 12;
+    showModal(context_.windows.Stats.data());
+}
+
 void THighscore::Button8Click() {
     saveSettingsFile(context_);
-    QPointer<TForm9> notice = context_.windows.Form9;
-    if (notice)
-        notice->exec();
+    showModal(context_.windows.Form9.data());
+}
+
+void THighscore::Button9Click() {
+    showModal(context_.windows.Form7.data());
+    if (context_.shared.NewEntryRank == 12)
+        whitenLabels();
+}
+
+void THighscore::Button12Click() { showModal(context_.windows.Form8.data()); }
+
+void THighscore::Image14Click() {
+    if (TAboutBox *about = context_.windows.AboutBox)
+        about->Label1Click();
+}
+
+void THighscore::rowClick(int row) {
+    context_.shared.StatsEntry = row;
+    showModal(context_.windows.Stats.data());
+}
+
+void THighscore::Button10Click() {
+    for (QLabel *l : labels) {
+        if (l)
+            l->clear();
+    }
+    auto &table = context_.shared.HighScoreTable;
+    for (int r = 1; r <= 10; ++r) {
+        const HighScoreEntry &entry = table[r];
+        nameLabel(r)->setText(entry.text(HighScoreEntry::EntryName, HighScoreEntry::NameLength));
+        dateLabel(r)->setText(entry.text(HighScoreEntry::EntryDateText, HighScoreEntry::DateLength));
+        const auto efficiency = Efficiency(entry);
+        const QString shown = efficiency ? fixed2(*efficiency) + QStringLiteral(" %")
+                                         : QStringLiteral("0,00 %");
+        setTextRightAligned(efficiencyLabel(r), shown, EfficiencyRight);
+        setTextRightAligned(pointsLabel(r), QString::number(entry[HighScoreEntry::RunScore]),
+                            PointsRight);
+        setTextRightAligned(rankLabel(r), QString::number(r) + QLatin1Char('.'), 30);
+        nameLabel(r)->adjustSize();
+        dateLabel(r)->adjustSize();
+    }
+    header()->setText(QStringLiteral(
+        "Pl.  Name                     Date                         Efficiency   Points"));
+    header()->adjustSize();
+    const std::int32_t rank = context_.shared.NewEntryRank;
+    if (rank >= 1 && rank <= 10) {
+        for (QLabel *l : {nameLabel(rank), dateLabel(rank), pointsLabel(rank), rankLabel(rank),
+                          efficiencyLabel(rank)})
+            setLabelColour(l, HighlightColour);
+    }
+}
+
+void THighscore::Button11Click() {
+    SharedState &s = context_.shared;
+    LoadHighScores(s);
+    recordLatestGame(s);
+    s.NewEntryRank = rankOfLatestGame(s);
+    if (s.NewEntryRank == 12)
+        return;
+    QPointer<TForm6> congratulations = context_.windows.Form6;
+    showModal(congratulations.data());
+    LoadHighScores(s);
+    insertLatestGame(s, s.NewEntryRank, congratulations ? congratulations->Edit1->text() : QString(),
+                     context_.platform.timeOfDay.localDate());
+    SaveHighScores(s);
 }
 
 void THighscore::FormShow() {
@@ -92,17 +234,35 @@ void THighscore::FormShow() {
 }
 
 void THighscore::FormActivate() {
-    context_.shared.CloseMode = 2;
-    if (Tsetup *setup = context_.windows.setup) {
-        context_.shared.DifficultyLevel = setup->RadioGroup1->itemIndex();
-        showLevelBadge(context_.shared.DifficultyLevel);
+    SharedState &s = context_.shared;
+    s.CloseMode = 2;
+    if (Tsetup *setup = context_.windows.setup)
+        s.DifficultyLevel = setup->RadioGroup1->itemIndex();
+    showLevelBadge(s.DifficultyLevel);
+    whitenLabels();
+    for (QLabel *l : labels) {
+        if (l)
+            l->setCursor(Qt::PointingHandCursor);
     }
+    header()->setCursor(Qt::ArrowCursor);
+    // A file error abandons the rest: no table, no statistics.
+    context_.errors.guard([this, &s] {
+        Button11Click();
+        if (GameStarted != 1)
+            Button10Click();
+        if (s.NewEntryRank < 12)
+            Button10Click();
+        s.StatsEntry = 12;
+        if (s.GameState != -1 && context_.windows.Stats && context_.windows.Stats->CheckBox1->isChecked())
+            showModal(context_.windows.Stats.data());
+    });
 }
 
 void THighscore::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     FormShow();
-    FormActivate();
+    // The activation opens dialogs of its own; it runs once the menu is up.
+    QMetaObject::invokeMethod(this, &THighscore::FormActivate, Qt::QueuedConnection);
 }
 
 void THighscore::closeEvent(QCloseEvent *event) {
@@ -120,15 +280,51 @@ void THighscore::closeEvent(QCloseEvent *event) {
 
 void THighscore::keyPressEvent(QKeyEvent *event) {
     // Any key that types a character starts a game, Enter and Escape
-    // included; nothing else (arrows, shift) does.
-    const bool character = !event->text().isEmpty() && event->text().at(0) != QChar(0x7f) &&
-                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    // included; arrows, shift and the like do not.
+    const bool character = !event->text().isEmpty() && event->text().at(0) != QChar(0x7f);
     if (character || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
         event->key() == Qt::Key_Escape) {
         Button1Click();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool THighscore::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::MouseButtonRelease ||
+        static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+        return QDialog::eventFilter(watched, event);
+    using Action = void (THighscore::*)();
+    static constexpr Action areaActions[10] = {
+        &THighscore::Button1Click, &THighscore::Button7Click, &THighscore::Button12Click,
+        &THighscore::Button9Click, &THighscore::Button3Click, &THighscore::Button2Click,
+        &THighscore::Button8Click, &THighscore::Button4Click, &THighscore::Button5Click,
+        &THighscore::Button6Click};
+    for (int i = 0; i < 10; ++i) {
+        if (watched == menuAreas[static_cast<std::size_t>(i)]) {
+            context_.errors.guard([this, i] { (this->*areaActions[i])(); });
+            return true;
+        }
+    }
+    for (QLabel *badge : levelBadges) {
+        if (watched == badge) {
+            Button3Click();
+            return true;
+        }
+    }
+    if (watched == Image14) {
+        Image14Click();
+        return true;
+    }
+    for (int r = 1; r <= 10; ++r) {
+        for (QLabel *l : {nameLabel(r), dateLabel(r), pointsLabel(r), rankLabel(r), efficiencyLabel(r)}) {
+            if (watched == l) {
+                rowClick(r);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace krumlix

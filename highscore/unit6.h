@@ -4,17 +4,34 @@
 #include "app/appcontext.h"
 
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <array>
 
 namespace krumlix {
 
-/// Asks a qualifying player for a name.
+/// Congratulates a qualifying player and asks for a name.
 class TForm6 : public QDialog {
     Q_OBJECT
 public:
     TForm6(AppContext &context, QWidget *parent);
 
+    void FormActivate();
+    void Button1Click() { close(); }
+
+    QGroupBox *GroupBox1 = nullptr;
+    std::array<QLabel *, 8> labels{}; ///< `Label1` .. `Label7` at [1..7]
+    QLineEdit *Edit1 = nullptr;
+    QPushButton *Button1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
-    [[maybe_unused]] AppContext &context_;
+    AppContext &context_;
 };
 
 } // namespace krumlix

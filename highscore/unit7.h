@@ -4,6 +4,9 @@
 #include "app/appcontext.h"
 
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 
 namespace krumlix {
 
@@ -13,8 +16,21 @@ class TForm7 : public QDialog {
 public:
     TForm7(AppContext &context, QWidget *parent);
 
+    void Button1Click(); ///< "Yes": the table is cleared
+    void Button2Click() { reject(); }
+
+    QGroupBox *GroupBox1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button2 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
-    [[maybe_unused]] AppContext &context_;
+    AppContext &context_;
 };
 
 } // namespace krumlix

@@ -4,6 +4,11 @@
 #include "app/appcontext.h"
 
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <array>
 
 namespace krumlix {
 
@@ -13,8 +18,18 @@ class TForm8 : public QDialog {
 public:
     TForm8(AppContext &context, QWidget *parent);
 
+    void FormActivate();
+    void Button1Click() { close(); }
+
+    QGroupBox *GroupBox1 = nullptr;
+    std::array<QLabel *, 13> labels{}; ///< `Label1` .. `Label12` at [1..12]
+    QPushButton *Button1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
-    [[maybe_unused]] AppContext &context_;
+    AppContext &context_;
 };
 
 } // namespace krumlix

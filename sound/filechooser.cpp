@@ -7,29 +7,35 @@ namespace krumlix {
 
 DialogFileChooser::DialogFileChooser(QWidget *parent, Mode mode, const QString &filter,
                                      const QString &defaultSuffix)
-    : dialog_(new QFileDialog(parent)) {
-    dialog_->setNameFilter(filter);
-    dialog_->setDefaultSuffix(defaultSuffix);
-    if (mode == Mode::Save) {
+    : parent_(parent), mode_(mode), filter_(filter), defaultSuffix_(defaultSuffix) {}
+
+QFileDialog *DialogFileChooser::dialog() {
+    if (dialog_)
+        return dialog_;
+    dialog_ = new QFileDialog(parent_);
+    dialog_->setNameFilter(filter_);
+    dialog_->setDefaultSuffix(defaultSuffix_);
+    // The chosen file need not exist.
+    dialog_->setFileMode(QFileDialog::AnyFile);
+    if (mode_ == Mode::Save) {
         dialog_->setAcceptMode(QFileDialog::AcceptSave);
-        dialog_->setFileMode(QFileDialog::AnyFile);
         // A scheme of the same name is replaced without asking.
         dialog_->setOption(QFileDialog::DontConfirmOverwrite);
     } else {
         dialog_->setAcceptMode(QFileDialog::AcceptOpen);
-        // The chosen file need not exist.
-        dialog_->setFileMode(QFileDialog::AnyFile);
     }
+    return dialog_;
 }
 
 DialogFileChooser::~DialogFileChooser() = default; // the parent owns the dialog
 
 bool DialogFileChooser::execute() {
+    QFileDialog *files = dialog();
     if (!fileName.isEmpty())
-        dialog_->selectFile(fileName);
-    if (dialog_->exec() != QDialog::Accepted || dialog_->selectedFiles().isEmpty())
+        files->selectFile(fileName);
+    if (files->exec() != QDialog::Accepted || files->selectedFiles().isEmpty())
         return false;
-    fileName = dialog_->selectedFiles().constFirst();
+    fileName = files->selectedFiles().constFirst();
     return true;
 }
 

@@ -29,7 +29,15 @@ public:
     bool execute() override;
 
 private:
-    QFileDialog *dialog_;
+    // Made on first use: a file dialog watches the file system from threads
+    // of its own, which the game need not start until a player asks.
+    QFileDialog *dialog();
+
+    QWidget *parent_;
+    Mode mode_;
+    QString filter_;
+    QString defaultSuffix_;
+    QFileDialog *dialog_ = nullptr;
 };
 
 } // namespace krumlix

@@ -50,8 +50,12 @@ private slots:
     // ProgramDir is the folder of "setup.ini" in the working folder, with
     // its trailing separator.
     void programDirIsTheWorkingFolder() {
-        test::GameWindows w;
-        QCOMPARE(w.shared.ProgramDir, QDir::currentPath() + QLatin1Char('/'));
+        test::FakePlatform fake;
+        SharedState shared;
+        ErrorHandler errors(fake.messages);
+        AppContext context{shared, fake.platform, errors, {}, {}};
+        std::unique_ptr<TForm1> game(createWindows(context));
+        QCOMPARE(shared.ProgramDir, QDir::currentPath() + QLatin1Char('/'));
     }
 
     // The whole cycle: the first activation sets the fastest keyboard repeat
@@ -75,7 +79,7 @@ private slots:
             if (menusSeen == 1)
                 pressKey(modal, Qt::Key_Return);
             else
-                w.menu().Button6->click();
+                w.menu().Button6Click();
         };
         test::whenModal(onMenu);
         w.game().show();

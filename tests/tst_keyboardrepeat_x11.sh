@@ -30,7 +30,8 @@ wait_for() { # wait_for EXPECTED: the rate read back, within 10 s
     return 1
 }
 
-cp "$(dirname "$krumlix")"/setup.ini "$work/"
+cp "$(dirname "$krumlix")"/* "$work/"
+rm -f "$work/krumlix"
 start_game() {
     (cd "$work" && exec "$krumlix") >"$work/game.log" 2>&1 &
     game=$!

@@ -8,8 +8,12 @@
 #include "highscore/unit3.h"
 #include "settings/unit2.h"
 #include "settings/unit9.h"
+#include "stats/unit5.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -17,7 +21,28 @@
 
 namespace krumlix::test {
 
+/// A game folder of its own holding the shipped files, with the statistics
+/// left closed after a run unless a test opens them.
+struct GameFolder {
+    QTemporaryDir dir;
+    GameFolder() {
+        for (const char *file : {"settings/default/setup.ini", "highscore/default/tarvil.hig"})
+            QFile::copy(QStringLiteral(KRUMLIX_SOURCE_DIR "/") + QLatin1String(file),
+                        dir.filePath(QFileInfo(QLatin1String(file)).fileName()));
+        QFile settings(dir.filePath(QStringLiteral("setup.ini")));
+        if (settings.open(QIODevice::ReadWrite)) {
+            QByteArray text = settings.readAll();
+            text.chop(3); // the last line, the statistics flag
+            text += "0\r\n";
+            settings.resize(0);
+            settings.write(text);
+        }
+    }
+    QString programDir() const { return dir.path() + QLatin1Char('/'); }
+};
+
 struct GameWindows {
+    GameFolder folder;
     FakePlatform fake;
     SharedState shared;
     ErrorHandler errors{fake.messages};
@@ -26,6 +51,8 @@ struct GameWindows {
     std::unique_ptr<TForm1> form1{createWindows(context)};
 
     GameWindows() {
+        shared.ProgramDir = folder.programDir();
+        context.windows.Stats->CheckBox1->setChecked(false); // as the folder's settings say
         fake.random.fallback = 999; // no animal ever enters
         fake.counter.step = 1;      // a millisecond passes with every reading
     }

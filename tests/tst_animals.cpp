@@ -1,0 +1,459 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The animals: who may enter and when, the random draws, the flight with
+// its bonus and crossing rules, the hit display, the bees reaching the hero,
+// and what ends up on the field.
+#include "support/rulerig.h"
+
+#include <QTest>
+
+using namespace krumlix;
+using test::RuleRig;
+
+Q_DECLARE_METATYPE(krumlix::Group)
+Q_DECLARE_METATYPE(krumlix::Sprite)
+
+namespace {
+
+int entered(const SharedState &s, Group g) { return isElephant(g) ? s.ElephantCount : s.BeeCount; }
+
+} // namespace
+
+class AnimalsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // With every draw under the rate, an elephant enters each lane every 16
+    // ticks and a bee every 8; bees are never freed in flight, so after ten
+    // their lane is full. OptimalScore grows by 7 or 3 with each.
+    void fullRatesLetOneInPerBlockingDistance_data() {
+        QTest::addColumn<Group>("group");
+        QTest::addColumn<QList<int>>("entries"); // ticks 0..199
+        QList<int> elephants, bees;
+        for (int t = 0; t < 200; t += 16)
+            elephants << t;
+        for (int t = 0; t < 80; t += 8)
+            bees << t;
+        QTest::newRow("elephants flying right") << Group::RightwardElephant << elephants;
+        QTest::newRow("elephants flying left") << Group::LeftwardElephant << elephants;
+        QTest::newRow("bees from the left") << Group::RightwardBee << bees;
+        QTest::newRow("bees from the right") << Group::LeftwardBee << bees;
+    }
+    void fullRatesLetOneInPerBlockingDistance() {
+        QFETCH(Group, group);
+        QFETCH(QList<int>, entries);
+        RuleRig rig;
+        rig.prepareMidRun();
+        rig.fake.random.fallback = 0;
+        const Lane &l = lane(group);
+        QList<int> seen;
+        for (int t = 0; t < 200; ++t) {
+            rig.step();
+            for (int i = 1; i <= SlotsPerGroup; ++i)
+                if (rig.game.group(group).state[i] == 1 &&
+                    rig.game.group(group).x[i] == l.entryX + l.step)
+                    seen << t;
+            QCOMPARE(rig.shared.OptimalScore, 7 * rig.shared.ElephantCount + 3 * rig.shared.BeeCount);
+        }
+        QCOMPARE(seen, entries);
+        QCOMPARE(rig.shared.ElephantCount, 2 * 13);
+        QCOMPARE(rig.shared.BeeCount, 2 * 10);
+    }
+
+    // During the lead-in (3:03 to 3:01) nothing enters whatever PeriodIndex
+    // the last run left; on the first tick of 3:00 the period is 0 again and
+    // its rates let one animal into every lane.
+    void nothingEntersDuringLeadIn_data() {
+        QTest::addColumn<int>("previousPeriod");
+        QTest::newRow("period 0 left over") << 0;
+        QTest::newRow("period 3 left over") << 3;
+        QTest::newRow("period 5 left over") << 5;
+    }
+    void nothingEntersDuringLeadIn() {
+        QFETCH(int, previousPeriod);
+        RuleRig rig;
+        rig.host.rates = {999, 0, 0, 0, 0, 0, 999, 0, 0, 0, 0, 0};
+        rig.fake.random.fallback = 0;
+        rig.game.PeriodIndex = previousPeriod;
+        int leadInTicks = 0, animalsInLeadIn = 0, periodChanges = 0;
+        int enteredAtThreeMinutes = -1;
+        rig.afterEveryTick([&] {
+            if (rig.game.ClockSeconds > 180) {
+                ++leadInTicks;
+                animalsInLeadIn += rig.shared.ElephantCount + rig.shared.BeeCount;
+                periodChanges += rig.game.PeriodIndex != previousPeriod;
+            } else {
+                enteredAtThreeMinutes = rig.shared.ElephantCount + rig.shared.BeeCount;
+                QCOMPARE(rig.game.PeriodIndex, 0);
+                rig.game.StopFlag = 1;
+            }
+        });
+        rig.playRun();
+        QCOMPARE(leadInTicks, 3000 / 50 + 1); // elapsed 0 to 3,000 ms
+        QCOMPARE(animalsInLeadIn, 0);
+        QCOMPARE(periodChanges, 0);
+        QCOMPARE(enteredAtThreeMinutes, 4);
+    }
+
+    // A hit animal stays where it was shot and keeps its lane's entry
+    // blocked while it is within the blocking distance; the next one enters
+    // on the tick after its hit display has ended.
+    void hitAnimalKeepsBlocking_data() {
+        QTest::addColumn<Group>("group");
+        QTest::addColumn<int>("aim");
+        QTest::addColumn<int>("flightTicks");
+        QTest::addColumn<int>("nextEntersOnTick"); // counted from the shot
+        QTest::newRow("elephant right at 90") << Group::RightwardElephant << 2 << 15 << 7;
+        QTest::newRow("elephant right at 96") << Group::RightwardElephant << 2 << 16 << 1;
+        QTest::newRow("elephant left at 490") << Group::LeftwardElephant << 6 << 15 << 6;
+        QTest::newRow("elephant left at 484") << Group::LeftwardElephant << 6 << 16 << 1;
+        QTest::newRow("bee from the left at 42") << Group::RightwardBee << 1 << 7 << 6;
+        QTest::newRow("bee from the left at 48") << Group::RightwardBee << 1 << 8 << 1;
+        QTest::newRow("bee from the right at 578") << Group::LeftwardBee << 7 << 7 << 6;
+        QTest::newRow("bee from the right at 572") << Group::LeftwardBee << 7 << 8 << 1;
+    }
+    void hitAnimalKeepsBlocking() {
+        QFETCH(Group, group);
+        QFETCH(int, aim);
+        QFETCH(int, flightTicks);
+        QFETCH(int, nextEntersOnTick);
+        RuleRig rig;
+        rig.prepareMidRun();
+        rig.game.AimPosition = aim;
+        rig.letInNextTick({group});
+        rig.step(flightTicks);
+        rig.press(Key::Space);
+        QCOMPARE(rig.game.group(group).state[1], -1);
+        const int shotAt = rig.game.group(group).x[1];
+        int enteredOn = 0;
+        for (int t = 1; t <= 10 && enteredOn == 0; ++t) {
+            rig.letInNextTick({group});
+            rig.step();
+            if (entered(rig.shared, group) == 2)
+                enteredOn = t;
+            else if (rig.game.group(group).state[1] < 0)
+                QCOMPARE(rig.game.group(group).x[1], shotAt);
+        }
+        QCOMPARE(enteredOn, nextEntersOnTick);
+    }
+
+    // All ten slots busy (one of them in its hit display): the lane wants an
+    // animal but has no slot for it.
+    void fullLaneLetsNothingIn_data() {
+        QTest::addColumn<Group>("group");
+        for (Group g : AllGroups)
+            QTest::addRow("lane %d", int(g)) << g;
+    }
+    void fullLaneLetsNothingIn() {
+        QFETCH(Group, group);
+        RuleRig rig;
+        rig.prepareMidRun();
+        const int k = static_cast<int>(group);
+        const bool fromLeft = lane(group).step > 0;
+        for (int i = 1; i <= SlotsPerGroup; ++i)
+            rig.place(group, i, fromLeft ? 100 + 40 * (i - 1) : 480 - 40 * (i - 1),
+                      i == SlotsPerGroup ? -3 : 1);
+        rig.letInNextTick({group});
+        rig.step();
+        QCOMPARE(rig.game.SpawnFlag[k], 2);
+        QCOMPARE(entered(rig.shared, group), 0);
+        QCOMPARE(rig.shared.OptimalScore, 0);
+        for (int i = 1; i < SlotsPerGroup; ++i)
+            QCOMPARE(rig.game.group(group).x[i],
+                     fromLeft ? 106 + 40 * (i - 1) : 474 - 40 * (i - 1));
+    }
+
+    // One draw per channel, in channel order, whether the lane is blocked or
+    // not: a blocked lane still uses up its draw.
+    void oneDrawPerChannel_data() {
+        QTest::addColumn<QList<int>>("blocked"); // channels with an animal near the entry
+        QTest::addColumn<QList<int>>("expected"); // channels that let one in
+        QTest::newRow("nothing blocked") << QList<int>{} << QList<int>{1, 3};
+        QTest::newRow("lane 1 blocked") << QList<int>{1} << QList<int>{3};
+        QTest::newRow("lanes 1 and 3 blocked") << QList<int>{1, 3} << QList<int>{};
+        QTest::newRow("lane 2 blocked") << QList<int>{2} << QList<int>{1, 3};
+        QTest::newRow("all blocked") << QList<int>{1, 2, 3, 4} << QList<int>{};
+    }
+    void oneDrawPerChannel() {
+        QFETCH(QList<int>, blocked);
+        QFETCH(QList<int>, expected);
+        RuleRig rig;
+        rig.prepareMidRun();
+        for (int k : blocked) {
+            const Lane &l = Lanes[k];
+            rig.place(Group(k), 5, l.entryX + (l.step > 0 ? 30 : -30));
+        }
+        rig.fake.random.script = {0, 999, 0, 999};
+        rig.step();
+        QCOMPARE(rig.fake.random.draws, 4);
+        QVERIFY(rig.fake.random.script.empty());
+        for (int k = 1; k <= 4; ++k)
+            QCOMPARE(rig.game.group(Group(k)).state[1], expected.contains(k) ? 1 : 0);
+    }
+
+    // Every tick of a whole run seeds the generator from that tick's time of
+    // day and draws once per channel.
+    void reseededEveryTick() {
+        RuleRig rig;
+        test::FakePlatform &f = rig.fake;
+        std::vector<std::uint32_t> times{f.timeOfDay.value};
+        std::vector<int> drawsAfterTick;
+        rig.afterEveryTick([&] {
+            drawsAfterTick.push_back(f.random.draws);
+            f.timeOfDay.value = 40000000u + 37u * static_cast<std::uint32_t>(times.size());
+            times.push_back(f.timeOfDay.value);
+        });
+        rig.playRun();
+        const int ticks = rig.game.ticksPlayed();
+        QCOMPARE(ticks, 184000 / 50 + 1);
+        // The last tick ends the run before its wait: one time per tick.
+        QCOMPARE(f.random.seeds, times);
+        QCOMPARE(f.random.draws, 4 * ticks);
+        for (std::size_t t = 0; t < drawsAfterTick.size(); ++t)
+            QCOMPARE(drawsAfterTick[t], 4 * int(t + 1));
+    }
+
+    // An elephant loses Ultra-Hardcore when its middle enters the middle
+    // zone, Hardcore when it passes the far edge, and crossing the field
+    // costs 10 and every bonus on its 106th tick.
+    void elephantFlight_data() {
+        QTest::addColumn<Group>("group");
+        QTest::addColumn<int>("lose3Tick");
+        QTest::addColumn<int>("lose3X");
+        QTest::addColumn<int>("lose2Tick");
+        QTest::addColumn<int>("lose2X");
+        QTest::addColumn<QRect>("exit"); // black once it has crossed
+        QTest::newRow("flying right") << Group::RightwardElephant << 38 << 228 << 59 << 354
+                                      << QRect(560, 10, 80, 46);
+        QTest::newRow("flying left") << Group::LeftwardElephant << 38 << 352 << 60 << 220
+                                     << QRect(0, 60, 80, 46);
+    }
+    void elephantFlight() {
+        QFETCH(Group, group);
+        QFETCH(int, lose3Tick);
+        QFETCH(int, lose3X);
+        QFETCH(int, lose2Tick);
+        QFETCH(int, lose2X);
+        QFETCH(QRect, exit);
+        RuleRig rig;
+        rig.prepareMidRun();
+        rig.letInNextTick({group});
+        const Lane &l = lane(group);
+        for (int t = 1; t < 106; ++t) {
+            rig.step();
+            QCOMPARE(rig.game.group(group).x[1], l.entryX + l.step * t);
+            QCOMPARE(rig.shared.BonusLevel, t < lose3Tick ? 3 : t < lose2Tick ? 2 : 1);
+            if (t == lose3Tick)
+                QCOMPARE(rig.game.group(group).x[1], lose3X);
+            if (t == lose2Tick)
+                QCOMPARE(rig.game.group(group).x[1], lose2X);
+        }
+        QCOMPARE(rig.shared.RunScore, 0);
+        rig.step();
+        QCOMPARE(rig.shared.BonusLevel, 0);
+        QCOMPARE(rig.shared.ElephantEscapeCount, 1);
+        QCOMPARE(rig.shared.RunScore, -10);
+        QCOMPARE(rig.game.group(group).state[1], 0);
+        QCOMPARE(rig.game.group(group).x[1], l.entryX);
+        QVERIFY(test::isBlack(rig.field, exit));
+    }
+
+    // A bee reaches the hero on the tick it passes the limit of his
+    // position, and flies on.
+    void beeReachLimits_data() {
+        QTest::addColumn<Group>("group");
+        QTest::addColumn<int>("aim");
+        QTest::addColumn<int>("reachTick");
+        const int fromLeft[] = {40, 45, 46, 46, 48, 48, 50};   // x 240 ... 300
+        const int fromRight[] = {52, 50, 50, 49, 48, 47, 42};  // x 308 ... 368
+        for (int aim = 1; aim <= 7; ++aim) {
+            QTest::addRow("from the left, aim %d", aim) << Group::RightwardBee << aim << fromLeft[aim - 1];
+            QTest::addRow("from the right, aim %d", aim) << Group::LeftwardBee << aim << fromRight[aim - 1];
+        }
+    }
+    void beeReachLimits() {
+        QFETCH(Group, group);
+        QFETCH(int, aim);
+        QFETCH(int, reachTick);
+        RuleRig rig;
+        rig.prepareMidRun();
+        rig.game.AimPosition = aim;
+        rig.letInNextTick({group});
+        int reachedOn = 0;
+        for (int t = 1; t <= 60 && reachedOn == 0; ++t) {
+            rig.step();
+            if (rig.game.StopFlag == 1)
+                reachedOn = t;
+        }
+        QCOMPARE(reachedOn, reachTick);
+        rig.step();
+        QCOMPARE(rig.game.group(group).state[1], 1);
+        QCOMPARE(rig.game.group(group).x[1], lane(group).entryX + lane(group).step * (reachTick + 1));
+    }
+
+    // Turning changes the limit at once: the very next tick is judged by the
+    // new position.
+    void turningChangesBeeLimit_data() {
+        QTest::addColumn<Group>("group");
+        QTest::addColumn<int>("startAim");
+        QTest::addColumn<int>("turnTo");
+        QTest::addColumn<int>("turnAfterTick");
+        QTest::addColumn<int>("reachTick");
+        QTest::newRow("from the left, 7 to 1 at 270") << Group::RightwardBee << 7 << 1 << 45 << 46;
+        QTest::newRow("from the left, 1 to 7 at 180") << Group::RightwardBee << 1 << 7 << 30 << 50;
+        QTest::newRow("from the right, 1 to 7 at 350") << Group::LeftwardBee << 1 << 7 << 45 << 46;
+        QTest::newRow("from the right, 7 to 1 at 440") << Group::LeftwardBee << 7 << 1 << 30 << 52;
+    }
+    void turningChangesBeeLimit() {
+        QFETCH(Group, group);
+        QFETCH(int, startAim);
+        QFETCH(int, turnTo);
+        QFETCH(int, turnAfterTick);
+        QFETCH(int, reachTick);
+        RuleRig rig;
+        rig.prepareMidRun();
+        rig.turnTo(startAim);
+        rig.letInNextTick({group});
+        int reachedOn = 0;
+        for (int t = 1; t <= 60 && reachedOn == 0; ++t) {
+            rig.step();
+            if (rig.game.StopFlag == 1)
+                reachedOn = t;
+            if (t == turnAfterTick)
+                rig.turnTo(turnTo);
+        }
+        QCOMPARE(reachedOn, reachTick);
+    }
+
+    // The hit image stands where the animal was shot, 6 ticks for the
+    // elephant flying right and 5 for the others; then it is erased and the
+    // slot is free at the entry.
+    void hitDisplay_data() {
+        QTest::addColumn<Group>("group");
+        QTest::addColumn<int>("aim");
+        QTest::addColumn<int>("displayTicks");
+        QTest::addColumn<int>("hitY");
+        QTest::addColumn<QSize>("erased");
+        QTest::newRow("elephant flying right") << Group::RightwardElephant << 3 << 6 << 10 << QSize(63, 46);
+        QTest::newRow("elephant flying left") << Group::LeftwardElephant << 5 << 5 << 60 << QSize(63, 46);
+        QTest::newRow("bee from the left") << Group::RightwardBee << 1 << 5 << 340 << QSize(27, 20);
+        QTest::newRow("bee from the right") << Group::LeftwardBee << 7 << 5 << 340 << QSize(27, 20);
+    }
+    void hitDisplay() {
+        QFETCH(Group, group);
+        QFETCH(int, aim);
+        QFETCH(int, displayTicks);
+        QFETCH(int, hitY);
+        QFETCH(QSize, erased);
+        const Sprite hitImage = isElephant(group) ? Sprite::elefluff : Sprite::bifluff;
+        RuleRig rig;
+        rig.prepareMidRun();
+        rig.game.AimPosition = aim;
+        rig.letInNextTick({group});
+        rig.step(20);
+        const int x = rig.game.group(group).x[1];
+        rig.press(Key::Space);
+        QCOMPARE(rig.game.group(group).state[1], -1);
+        int freedOn = 0;
+        for (int t = 1; t <= 10 && freedOn == 0; ++t) {
+            rig.step();
+            if (rig.game.group(group).state[1] == 0) {
+                freedOn = t;
+            } else {
+                QCOMPARE(rig.game.group(group).x[1], x);
+                QVERIFY(test::showsSprite(rig.field, hitImage, x, hitY));
+            }
+        }
+        QCOMPARE(freedOn, displayTicks);
+        QCOMPARE(rig.game.group(group).x[1], lane(group).entryX);
+        QVERIFY(test::isBlack(rig.field, QRect(QPoint(x, hitY), erased)));
+    }
+
+    // Flying animals stand in their lanes with the wing image of the phase;
+    // what they left behind is black.
+    void animalsDrawnInTheirLanes_data() {
+        QTest::addColumn<Group>("group");
+        QTest::addColumn<Sprite>("wingDown");
+        QTest::addColumn<int>("downY");
+        QTest::addColumn<Sprite>("wingUp");
+        QTest::addColumn<int>("upY");
+        QTest::addColumn<int>("laneTop");
+        QTest::addColumn<int>("laneBottom");
+        QTest::newRow("elephant flying right") << Group::RightwardElephant << Sprite::eleleft1 << 10
+                                               << Sprite::eleleft2 << 14 << 10 << 50;
+        QTest::newRow("elephant flying left") << Group::LeftwardElephant << Sprite::eleright2 << 60
+                                              << Sprite::eleright1 << 64 << 60 << 100;
+        QTest::newRow("bee from the left") << Group::RightwardBee << Sprite::bileft1 << 340
+                                           << Sprite::bileft2 << 342 << 340 << 356;
+        QTest::newRow("bee from the right") << Group::LeftwardBee << Sprite::biright1 << 340
+                                            << Sprite::biright2 << 342 << 340 << 356;
+    }
+    void animalsDrawnInTheirLanes() {
+        QFETCH(Group, group);
+        QFETCH(Sprite, wingDown);
+        QFETCH(int, downY);
+        QFETCH(Sprite, wingUp);
+        QFETCH(int, upY);
+        QFETCH(int, laneTop);
+        QFETCH(int, laneBottom);
+        RuleRig rig;
+        QVERIFY(!test::allBlack(rig.sprites.image(wingDown)));
+        QVERIFY(!test::allBlack(rig.sprites.image(wingUp)));
+        rig.prepareMidRun();
+        rig.letInNextTick({Group::RightwardElephant, Group::LeftwardElephant, Group::RightwardBee,
+                           Group::LeftwardBee});
+        const bool fromLeft = lane(group).step > 0;
+        const int width = info(wingDown).width;
+        for (int t = 1; t <= 4; ++t) {
+            rig.step();
+            const int x = rig.game.group(group).x[1];
+            // Wings down on odd ticks: the phase starts at 1 and turns first.
+            if (t % 2 == 1) {
+                QVERIFY(test::showsSprite(rig.field, wingDown, x, downY));
+            } else {
+                QVERIFY(test::showsSprite(rig.field, wingUp, x, upY));
+                QVERIFY(test::isBlack(rig.field, QRect(x, laneTop, width, upY - laneTop)));
+            }
+            const QRect behind = fromLeft ? QRect(x - 6, laneTop, 6, laneBottom - laneTop)
+                                          : QRect(x + width, laneTop, 6, laneBottom - laneTop);
+            if (t > 1)
+                QVERIFY(test::isBlack(rig.field, behind));
+        }
+    }
+
+    // A shot is drawn on the tick after it was fired, in the position the
+    // hero then has, and erased on the tick after that.
+    void shotShownForOneTick_data() {
+        QTest::addColumn<int>("fireAim");
+        QTest::addColumn<int>("aimAtTick");
+        QTest::addColumn<Sprite>("shot");
+        QTest::addColumn<QPoint>("at");
+        const Sprite shots[] = {Sprite::skud1, Sprite::skud2, Sprite::skud3, Sprite::skud4,
+                                Sprite::skud5, Sprite::skud6, Sprite::skud7};
+        const QPoint places[] = {{248, 346}, {268, 316}, {290, 316}, {311, 316},
+                                 {334, 316}, {354, 316}, {376, 346}};
+        for (int aim = 1; aim <= 7; ++aim)
+            QTest::addRow("aim %d", aim) << aim << aim << shots[aim - 1] << places[aim - 1];
+        QTest::newRow("fired at 4, turned to 5") << 4 << 5 << Sprite::skud5 << places[4];
+    }
+    void shotShownForOneTick() {
+        QFETCH(int, fireAim);
+        QFETCH(int, aimAtTick);
+        QFETCH(Sprite, shot);
+        QFETCH(QPoint, at);
+        RuleRig rig;
+        QVERIFY(!test::allBlack(rig.sprites.image(shot)));
+        rig.prepareMidRun();
+        rig.turnTo(fireAim);
+        rig.press(Key::Space);
+        rig.turnTo(aimAtTick);
+        const QRect place(at, QSize(info(shot).width, info(shot).height));
+        QVERIFY(test::isBlack(rig.field, place));
+        rig.step();
+        QVERIFY(test::showsSprite(rig.field, shot, at.x(), at.y()));
+        rig.step();
+        QVERIFY(test::isBlack(rig.field, place));
+        QCOMPARE(rig.game.ShotTicks, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(AnimalsTest)
+#include "tst_animals.moc"
