@@ -7,7 +7,7 @@ namespace krumlix {
 /// high-score dialogs.
 inline constexpr const char *MakerWebAddress = "www.krumlix.example.com";
 inline constexpr const char *MakerWebUrl = "http://www.krumlix.example.com/";
-inline constexpr const char *MakerMailAddress = "highscore@krumlix.example.com";
+inline constexpr const char *MakerMailAddress = "krumlix@example.com";
 inline constexpr const char *MakerPrize = "the Golden Elephant";
 
 } // namespace krumlix

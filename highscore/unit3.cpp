@@ -202,8 +202,17 @@ void THighscore::Button10Click() {
         nameLabel(r)->adjustSize();
         dateLabel(r)->adjustSize();
     }
-    header()->setText(QStringLiteral(
-        "Pl.  Name                     Date                         Efficiency   Points"));
+    // The header's columns are spaced with blanks; widen them so that they
+    // stand over the columns in whatever face fontconfig chose.
+    const QString headerText = QStringLiteral(
+        "Pl.  Name                     Date                         Efficiency   Points");
+    QFont font = header()->font();
+    font.setWordSpacing(0);
+    const int natural = QFontMetrics(font).horizontalAdvance(headerText);
+    const int wanted = PointsRight - header()->x();
+    font.setWordSpacing(static_cast<qreal>(wanted - natural) / headerText.count(QLatin1Char(' ')));
+    header()->setFont(font);
+    header()->setText(headerText);
     header()->adjustSize();
     const std::int32_t rank = context_.shared.NewEntryRank;
     if (rank >= 1 && rank <= 10) {

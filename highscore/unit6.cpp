@@ -42,6 +42,7 @@ TForm6::TForm6(AppContext &context, QWidget *parent) : QDialog(parent), context_
     Button1->setDefault(true);
     QPalette button = Button1->palette();
     button.setColor(QPalette::ButtonText, QColor(128, 0, 0));
+    button.setColor(QPalette::Button, QColor(224, 224, 224)); // maroon reads on light grey
     Button1->setPalette(button);
     connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
 }

@@ -1,0 +1,231 @@
+#!/usr/bin/env bash
+# Plays the real program as a player does: under an X server of its own, with
+# the sound server of with_pulseaudio.sh, real keys and clicks (xdotool), and
+# checks from outside what is seen, heard and written.
+# Usage: e2e.sh GAME_FOLDER XKB_RATE XSHOT ARTEFACT_DIR
+set -uo pipefail
+game_folder=$1
+xkb_rate=$2
+xshot=$3
+artefacts=$4
+mkdir -p "$artefacts"
+work=$(mktemp -d)
+display=":$((500 + RANDOM % 400))"
+failures=0
+passes=0
+
+cleanup() {
+    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
+    [ -n "${recorder:-}" ] && kill "$recorder" 2>/dev/null
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb "$display" -noreset -screen 0 1024x768x24 >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 100); do "$xkb_rate" >/dev/null 2>&1 && break; sleep 0.1; done
+
+# --- helpers ---------------------------------------------------------------
+fail() { echo "FAIL: $case_name: $*"; failures=$((failures + 1)); case_failed=1; }
+ok() { echo "ok: $case_name: $*"; }
+
+# wait_until SECONDS COMMAND...: retries the command every 0.1 s.
+wait_until() {
+    local limit=$1; shift
+    local deadline=$((SECONDS + limit))
+    while [ $SECONDS -le $deadline ]; do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+has_window() { [ -n "$(window_id "$1")" ]; }
+no_window() { [ -z "$(window_id "$1")" ]; }
+# Sets X and Y to the window's position on the screen.
+window_at() {
+    eval "$(xdotool getwindowgeometry --shell "$(window_id "$1")")"
+    X=$X Y=$Y
+}
+set_line() { # set_line FILE N VALUE: line N (from 0) of a CR LF file
+    sed -i "$(($2 + 1))s/.*/$3\r/" "$1"
+}
+start_recording() {
+    parec --device="$KRUMLIX_TEST_SINK.monitor" --raw --format=s16le --channels=1 \
+        --rate=22050 --latency-msec=20 >"$work/rec.raw" 2>/dev/null &
+    recorder=$!
+    sleep 0.5
+}
+# Stops the recording and prints the seconds with sound in it.
+heard_seconds() {
+    kill "$recorder" 2>/dev/null; wait "$recorder" 2>/dev/null; recorder=""
+    od -An -v -t d2 -w882 "$work/rec.raw" | awk '
+        { peak = 0; for (i = 1; i <= NF; ++i) { v = $i < 0 ? -$i : $i; if (v > peak) peak = v }
+          if (peak > 1000) loud++ }
+        END { printf "%.2f\n", loud / 50 }'
+}
+shot() { "$xshot" "$artefacts/$1.png" "${@:2}"; }
+start_game() {
+    (cd "$work/game" && exec "$game_folder/krumlix") >"$work/game.log" 2>&1 &
+    game=$!
+    wait_until 20 has_window '^Welcome to Krumlix$' || { fail "no menu window"; return 1; }
+    sleep 0.5
+}
+end_game() {
+    [ -n "${game:-}" ] && kill "$game" 2>/dev/null && wait "$game" 2>/dev/null
+    game=""
+}
+fresh_folder() {
+    rm -rf "$work/game"
+    mkdir -p "$work/game"
+    for f in "$game_folder"/*; do [ "$(basename "$f")" = krumlix ] || cp "$f" "$work/game/"; done
+}
+menu_click() { # menu_click TOP: the menu word whose area starts at TOP
+    window_at '^Welcome to Krumlix$'
+    xdotool mousemove $((X + 77)) $((Y + $1 + 8)) click 1
+}
+run_case() {
+    case_name=$1; case_failed=0
+    "$@"
+    end_game
+    [ $case_failed -eq 0 ] && passes=$((passes + 1))
+}
+
+# --- cases -----------------------------------------------------------------
+
+# The windows appear, the intro is heard, the keyboard repeat is at its
+# fastest while the game runs and back afterwards.
+startup_and_quit() {
+    fresh_folder
+    "$xkb_rate" 600 40 >/dev/null
+    start_recording
+    start_game || return
+    window_at '^Krumlix$'
+    eval "$(xdotool getwindowgeometry --shell "$(window_id '^Krumlix$')")"
+    [ "$WIDTH" = 640 ] && [ "$HEIGHT" = 456 ] || fail "game window is ${WIDTH}x$HEIGHT"
+    local gx=$X gy=$Y
+    sleep 3
+    local heard; heard=$(heard_seconds)
+    awk "BEGIN { exit !($heard > 1.5) }" || fail "intro heard for only $heard s"
+    ok "intro heard for $heard s"
+    [ "$(shot startup pixel $((gx + 5)) $((gy + 5)))" = "0 34 57" ] || fail "panel colour is not 0 34 57"
+    [ "$(shot startup pixel $((gx + 10)) $((gy + 420)))" = "0 0 0" ] || fail "field is not black"
+    [ "$("$xkb_rate")" = "250 33" ] || fail "repeat while running: $("$xkb_rate")"
+    menu_click 331
+    wait_until 10 bash -c "! kill -0 $game" || fail "Quit did not end the game"
+    game=""
+    [ "$("$xkb_rate")" = "600 40" ] || fail "repeat after Quit: $("$xkb_rate")"
+    ok "window 640x456, panel and field colours, repeat set and restored"
+}
+
+# Bees only, at 999: the run ends when the first bee reaches the hero, a few
+# seconds after 3:00, with "Tarvil die"; Enter brings back the menu.
+bee_ends_the_run() {
+    fresh_folder
+    local ini="$work/game/setup.ini"
+    set_line "$ini" 0 5
+    for n in 1 2 3 4 5 6 13 14 15 16 17 18; do set_line "$ini" $n 0; done
+    for n in 7 8 9 10 11 12 19 20 21 22 23 24; do set_line "$ini" $n 999; done
+    set_line "$ini" 38 0 # no intro
+    set_line "$ini" 50 0
+    start_game || return
+    window_at '^Krumlix$'
+    local gx=$X gy=$Y
+    local prompt="white $((gx + 181)) $((gy + 117)) 281 29"
+    start_recording
+    local started=$SECONDS
+    xdotool key Return
+    wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return; }
+    wait_until 5 bash -c "[ \$('$xshot' '$work/s.png' $prompt) -lt 50 ]" || fail "prompt not hidden in the run"
+    shot run_start
+    wait_until 20 bash -c "[ \$('$xshot' '$work/s.png' $prompt) -gt 300 ]" || { fail "the run did not end"; return; }
+    local took=$((SECONDS - started))
+    [ $took -ge 4 ] && [ $took -le 12 ] || fail "the run lasted $took s"
+    sleep 1.5
+    shot after_run
+    local heard; heard=$(heard_seconds)
+    awk "BEGIN { exit !($heard > 0.5) }" || fail "Tarvil die heard for only $heard s"
+    ok "run ended after $took s with sound for $heard s"
+    xdotool key Return
+    wait_until 10 has_window '^Welcome to Krumlix$' || fail "Enter did not bring back the menu"
+    ok "menu back after the run"
+}
+
+# A run that qualifies asks for a name; the file then holds it at rank 1
+# with today's date.
+qualifying_run() {
+    fresh_folder
+    local ini="$work/game/setup.ini"
+    set_line "$ini" 0 2
+    for n in 1 2 3 4 5 6; do set_line "$ini" $n 0; done
+    for n in 7 8 9 10 11 12; do set_line "$ini" $n 999; done
+    set_line "$ini" 38 0
+    set_line "$ini" 50 0
+    start_game || return
+    xdotool key Return
+    wait_until 10 no_window '^Welcome to Krumlix$' || { fail "no run"; return; }
+    xdotool key Left Left Left
+    sleep 3.3
+    for _ in 1 2 3 4 5; do xdotool key space; sleep 0.4; done
+    sleep 2
+    shot qualifying_end
+    xdotool key Return
+    wait_until 10 has_window '^Krumlix - congratulations$' || { fail "no name asked for"; return; }
+    shot congratulations
+    xdotool type --delay 30 "E2E Tester"
+    xdotool key Return
+    wait_until 10 no_window '^Krumlix - congratulations$' || fail "the name dialog stayed"
+    sleep 0.5
+    local name
+    name=$(od -An -v -t d4 -N 56 "$work/game/tarvil.hig" | tr -s ' ' '\n' | grep -v '^$' |
+        awk '{ printf "%c", $1 - 21739 }')
+    [ "$name" = "E2E Tester    " ] || fail "rank 1 holds '$name'"
+    local day; day=$(date +%-d)
+    local suffix=th
+    case $day in 1|21|31) suffix=st;; 2|22) suffix=nd;; 3|23) suffix=rd;; esac
+    local expected; expected=$(printf '%-19s' "$(date +%B) $day$suffix $(date +%Y)")
+    local stored
+    stored=$(od -An -v -t d4 -j 56 -N 76 "$work/game/tarvil.hig" | tr -s ' ' '\n' | grep -v '^$' |
+        awk '{ printf "%c", $1 - 21739 }')
+    [ "$stored" = "$expected" ] || fail "date '$stored', expected '$expected'"
+    shot menu_with_entry
+    cp "$work/game/tarvil.hig" "$work/qualified.hig"
+    ok "entered as '$name' on '$stored'"
+}
+
+# "Save settings" writes back the file that was read, byte for byte; "Clear
+# scores" then "Yes" writes the cleared table.
+save_and_clear() {
+    fresh_folder
+    [ -f "$work/qualified.hig" ] && cp "$work/qualified.hig" "$work/game/tarvil.hig"
+    cp "$work/game/setup.ini" "$work/setup.before"
+    start_game || return
+    shot menu
+    menu_click 262
+    wait_until 10 bash -c "[ \$(xdotool search --onlyvisible --name '^Krumlix\$' | wc -l) -ge 2 ]" ||
+        fail "no settings-saved notice"
+    cmp -s "$work/setup.before" "$work/game/setup.ini" || fail "setup.ini changed on saving"
+    xdotool key Return
+    sleep 0.5
+    menu_click 211
+    wait_until 10 has_window '^Krumlix - clear scores$' || { fail "no clear-scores dialog"; return; }
+    shot clear_scores
+    window_at '^Krumlix - clear scores$'
+    xdotool mousemove $((X + 22 + 35 + 37)) $((Y + 16 + 106 + 12)) click 1
+    wait_until 10 no_window '^Krumlix - clear scores$' || fail "the dialog stayed after Yes"
+    sleep 0.3
+    cmp -s "$game_folder/tarvil.hig" "$work/game/tarvil.hig" || fail "not the cleared table"
+    [ "$(stat -c %s "$work/game/tarvil.hig")" = 2520 ] || fail "tarvil.hig is not 2520 bytes"
+    shot menu_cleared
+    ok "settings written back unchanged, scores cleared"
+}
+
+run_case startup_and_quit
+run_case bee_ends_the_run
+run_case qualifying_run
+run_case save_and_clear
+
+echo "e2e: $passes passed, $failures failed"
+[ $failures -eq 0 ]
