@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Installs the game into a prefix of its own and checks it as a new player
+# meets it: the files, the desktop entry and metainfo, the launcher giving a
+# game folder of one's own, and the Debian package.
+# Usage: tst_install.sh BUILD_DIR XKB_RATE
+set -uo pipefail
+build=$1
+xkb_rate=$2
+work=$(mktemp -d)
+failures=0
+cleanup() {
+    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+passes=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "ok: $*"; passes=$((passes + 1)); }
+
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
+for f in bin/krumlix libexec/krumlix/krumlix share/krumlix/setup.ini share/krumlix/tarvil.hig \
+         share/krumlix/default.snd share/krumlix/intro.wav share/applications/krumlix.desktop \
+         share/metainfo/com.example.Krumlix.metainfo.xml share/icons/hicolor/48x48/apps/krumlix.png \
+         share/icons/hicolor/256x256/apps/krumlix.png share/icons/hicolor/scalable/apps/krumlix.svg; do
+    [ -e "$prefix/$f" ] || fail "not installed: $f"
+done
+[ "$(file -b --mime-type "$prefix/share/icons/hicolor/48x48/apps/krumlix.png")" = image/png ] || fail "icon is no PNG"
+desktop-file-validate "$prefix/share/applications/krumlix.desktop" || fail "desktop entry invalid"
+appstreamcli validate --no-net "$prefix/share/metainfo/com.example.Krumlix.metainfo.xml" >"$work/as.log" 2>&1 ||
+    { cat "$work/as.log"; fail "metainfo invalid"; }
+ok "installed files, desktop entry and metainfo valid"
+
+# A new player: the launcher named by the desktop entry makes a game folder
+# of their own and starts the game there; a file already there stays.
+export HOME=$work/home
+unset XDG_DATA_HOME
+mkdir -p "$HOME/.local/share/krumlix"
+printf 'mine\r\n' >"$HOME/.local/share/krumlix/default.snd"
+display=":$((100 + RANDOM % 400))"
+Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 100); do "$xkb_rate" >/dev/null 2>&1 && break; sleep 0.1; done
+exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/krumlix.desktop")
+PATH="$prefix/bin:$PATH" $exec_line >"$work/game.log" 2>&1 &
+game=$!
+menu=""
+for _ in $(seq 200); do
+    menu=$(xdotool search --onlyvisible --name '^Welcome to Krumlix$' 2>/dev/null | head -n 1)
+    [ -n "$menu" ] && break
+    sleep 0.1
+done
+[ -n "$menu" ] || fail "the installed game showed no menu"
+folder=$HOME/.local/share/krumlix
+for f in setup.ini tarvil.hig intro.wav highscore310.wav; do
+    cmp -s "$prefix/share/krumlix/$f" "$folder/$f" || fail "$f not copied into the player's folder"
+done
+[ "$(cat "$folder/default.snd")" = $'mine\r' ] || fail "an existing file was overwritten"
+# The launcher has replaced itself with the game.
+[ "$(readlink "/proc/$game/cwd")" = "$folder" ] ||
+    fail "the game does not run in the player's folder"
+kill "$game" 2>/dev/null; game=""
+ok "the launcher gives a new player a game folder of their own"
+
+# The Debian package.
+cpack -G DEB -B "$work/deb" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; fail "cpack failed"; }
+deb=$(ls "$work"/deb/*.deb 2>/dev/null | head -n 1)
+if [ -n "$deb" ]; then
+    contents=$(dpkg-deb -c "$deb")
+    for f in ./usr/bin/krumlix ./usr/libexec/krumlix/krumlix ./usr/share/krumlix/tarvil.hig \
+             ./usr/share/applications/krumlix.desktop ./usr/share/icons/hicolor/64x64/apps/krumlix.png; do
+        grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
+    done
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for lib in libqt6widgets6 libqt6multimedia6 libjpeg62-turbo libx11-6; do
+        grep -q "$lib" <<<"$depends" || fail "package does not depend on $lib: $depends"
+    done
+    ok "Debian package $(basename "$deb"): contents and dependencies"
+fi
+echo "install: $passes passed, $failures failed"
+[ $failures -eq 0 ]
