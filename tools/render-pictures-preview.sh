@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders assets/pictures/*.svg the way the build does (PNG, then JPEG at
-# quality 92 with full-resolution chroma) and composes, to look at:
+# the build's quality with full-resolution chroma) and composes, to look at:
 #   /tmp/menu-mock.png          the menu window's client area (575 x 373) with
 #                               the panel, the title, the web link and badge (3)
 #   /tmp/menu-mock@2x.png       the same, enlarged without smoothing
@@ -16,7 +16,11 @@ trap 'rm -rf "$work"' EXIT
 for svg in "$top"/assets/pictures/*.svg; do
     name=$(basename "$svg" .svg)
     rsvg-convert -o "$work/$name.png" "$svg"
-    convert "$work/$name.png" -quality 92 -sampling-factor 1x1 "$work/$name.jpg"
+    case $name in
+        badge* | weblink) quality=100 ;;
+        *) quality=92 ;;
+    esac
+    convert "$work/$name.png" -quality $quality -sampling-factor 1x1 "$work/$name.jpg"
 done
 
 convert -size 575x373 xc:'rgb(0,34,57)' \
