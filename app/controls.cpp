@@ -33,7 +33,9 @@ int SpinEdit::valueFromText(const QString &text) const {
     return static_cast<int>(qBound(qlonglong{minimum()}, parsed, qlonglong{maximum()}));
 }
 
-void SpinEdit::fixup(QString &input) const { input = textFromValue(valueFromText(input)); }
+void SpinEdit::fixup(QString &input) const {
+    input = textFromValue(valueFromText(input));
+}
 
 void SpinEdit::settle() {
     const int held = valueFromText(lineEdit()->text());

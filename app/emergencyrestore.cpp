@@ -73,7 +73,9 @@ void arm(KeyboardRepeat &keyboard, const RepeatRate &saved) {
     armedRate = saved;
 }
 
-void disarm() { armedKeyboard = nullptr; }
+void disarm() {
+    armedKeyboard = nullptr;
+}
 
 void restoreNow() {
     KeyboardRepeat *keyboard = armedKeyboard;

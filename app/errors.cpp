@@ -15,7 +15,9 @@ KrumlixError KrumlixError::notValidInteger(const QString &text) {
     return KrumlixError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
-KrumlixError KrumlixError::fileNotFound() { return KrumlixError(QStringLiteral("File not found")); }
+KrumlixError KrumlixError::fileNotFound() {
+    return KrumlixError(QStringLiteral("File not found"));
+}
 
 KrumlixError KrumlixError::readBeyondEnd() {
     return KrumlixError(QStringLiteral("Read beyond end of file"));

@@ -26,7 +26,9 @@ struct Decoder {
     qsizetype stride;
 };
 
-Decoder *decoderOf(j_common_ptr info) { return static_cast<Decoder *>(info->client_data); }
+Decoder *decoderOf(j_common_ptr info) {
+    return static_cast<Decoder *>(info->client_data);
+}
 
 // libjpeg's error_exit: keep the message and return to runDecoder instead of
 // ending the program.
@@ -115,10 +117,9 @@ bool decodeSteps(Decoder *decoder, const unsigned char *data, unsigned long size
     if (!prepareImage(decoder, int(info->output_width), int(info->output_height)))
         return refuse(decoder);
 
-    JSAMPARRAY cmykRow =
-        cmyk ? info->mem->alloc_sarray(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE,
-                                       info->output_width * 4, 1)
-             : nullptr;
+    JSAMPARRAY cmykRow = cmyk ? info->mem->alloc_sarray(reinterpret_cast<j_common_ptr>(info),
+                                                        JPOOL_IMAGE, info->output_width * 4, 1)
+                              : nullptr;
     while (info->output_scanline < info->output_height) {
         unsigned char *rgb = decoder->pixels + qsizetype(info->output_scanline) * decoder->stride;
         JSAMPROW row = cmyk ? cmykRow[0] : rgb;

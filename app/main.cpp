@@ -43,8 +43,8 @@ int main(int argc, char **argv) {
     krumlix::SharedState shared;
     krumlix::ErrorHandler errors(system.platform().messages);
     app.errors = &errors;
-    krumlix::AppContext context{shared, system.platform(), errors, {},
-                                [] { QCoreApplication::exit(0); }};
+    krumlix::AppContext context{
+        shared, system.platform(), errors, {}, [] { QCoreApplication::exit(0); }};
 
     std::unique_ptr<krumlix::TForm1> form1(krumlix::createWindows(context));
     if (const QScreen *screen = QGuiApplication::primaryScreen())

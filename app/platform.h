@@ -3,8 +3,8 @@
 
 #include <QByteArray>
 #include <QDate>
-#include <QUrl>
 #include <QString>
+#include <QUrl>
 
 #include <cstdint>
 

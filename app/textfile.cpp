@@ -56,8 +56,8 @@ void replaceFile(const QString &path, const QByteArray &text) {
     // short write only shows when the buffer is flushed, and commit() would
     // not notice it.
     errno = 0;
-    const bool written = file.write(text) == text.size() && file.flush() &&
-                         file.error() == QFileDevice::NoError;
+    const bool written =
+        file.write(text) == text.size() && file.flush() && file.error() == QFileDevice::NoError;
     if (!written) {
         const int error = errno ? errno : EIO;
         file.cancelWriting();

@@ -13,12 +13,18 @@ namespace {
 /// The period whose score is recorded while the clock shows `seconds`, or 0.
 constexpr int periodEndingAt(std::int32_t seconds) {
     switch (seconds) {
-    case 150: return 1;
-    case 120: return 2;
-    case 90: return 3;
-    case 60: return 4;
-    case 30: return 5;
-    default: return 0;
+    case 150:
+        return 1;
+    case 120:
+        return 2;
+    case 90:
+        return 3;
+    case 60:
+        return 4;
+    case 30:
+        return 5;
+    default:
+        return 0;
     }
 }
 
@@ -44,11 +50,20 @@ void GameRun::AnimalStep() {
     if (++TorchTick == 10)
         TorchTick = -10;
     switch (TorchTick) {
-    case 0: field_.draw(Sprite::ild1, FlameLeftX, FlameY); break;
-    case 5: field_.draw(Sprite::ild2, FlameRightX, FlameY); break;
-    case -10: field_.draw(Sprite::ild2, FlameLeftX, FlameY); break;
-    case -5: field_.draw(Sprite::ild1, FlameRightX, FlameY); break;
-    default: break;
+    case 0:
+        field_.draw(Sprite::ild1, FlameLeftX, FlameY);
+        break;
+    case 5:
+        field_.draw(Sprite::ild2, FlameRightX, FlameY);
+        break;
+    case -10:
+        field_.draw(Sprite::ild2, FlameLeftX, FlameY);
+        break;
+    case -5:
+        field_.draw(Sprite::ild1, FlameRightX, FlameY);
+        break;
+    default:
+        break;
     }
 
     AnimPhase = -AnimPhase;

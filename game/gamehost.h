@@ -16,10 +16,10 @@ class GameHost {
 public:
     virtual ~GameHost() = default;
 
-    virtual void showClock(const QString &text) = 0;  ///< `Label1`
-    virtual void showScore(std::int32_t score) = 0;   ///< `Label2`
-    virtual void showHitrate(float hitrate) = 0;      ///< `Label35`
-    virtual void setPromptVisible(bool visible) = 0;  ///< `Label53`
+    virtual void showClock(const QString &text) = 0; ///< `Label1`
+    virtual void showScore(std::int32_t score) = 0;  ///< `Label2`
+    virtual void showHitrate(float hitrate) = 0;     ///< `Label35`
+    virtual void setPromptVisible(bool visible) = 0; ///< `Label53`
     /// `Label56`: shows `text` with its left edge at `left`.
     virtual void showBonusLabel(const QString &text, int left) = 0;
     virtual void hideBonusLabel() = 0;

@@ -38,7 +38,9 @@ inline constexpr std::array<Lane, 5> Lanes{{
      Sprite::bifluff, 340, 360, 27, 44, 3},
 }};
 
-constexpr const Lane &lane(Group g) { return Lanes[static_cast<int>(g)]; }
+constexpr const Lane &lane(Group g) {
+    return Lanes[static_cast<int>(g)];
+}
 constexpr bool isElephant(Group g) {
     return g == Group::RightwardElephant || g == Group::LeftwardElephant;
 }

@@ -19,11 +19,20 @@ void GameRun::FormKeyDown(std::uint16_t key) {
     if (s_.GameState == 1) {
         switch (static_cast<Key>(key)) {
         case Key::Enter:
-        case Key::Escape: StopFlag = 1; break;
-        case Key::Left: turn(-1); break;
-        case Key::Right: turn(+1); break;
-        case Key::Space: fire(); break;
-        default: break;
+        case Key::Escape:
+            StopFlag = 1;
+            break;
+        case Key::Left:
+            turn(-1);
+            break;
+        case Key::Right:
+            turn(+1);
+            break;
+        case Key::Space:
+            fire();
+            break;
+        default:
+            break;
         }
         host_.fieldChanged();
         return;
@@ -64,8 +73,12 @@ void GameRun::fire() {
 
     bool hit = false;
     switch (AimPosition) {
-    case 1: hit = shootBee(Group::RightwardBee); break;
-    case 7: hit = shootBee(Group::LeftwardBee); break;
+    case 1:
+        hit = shootBee(Group::RightwardBee);
+        break;
+    case 7:
+        hit = shootBee(Group::LeftwardBee);
+        break;
     default: {
         const int zone = AimPosition - 1;
         ShotZoneLeft = ZoneEdge[zone - 1];
@@ -73,11 +86,9 @@ void GameRun::fire() {
         // The elephant for which this zone is the late one first: of two in
         // the same zone, the one that has come further is hit.
         if (AimPosition <= 4)
-            hit = shootElephant(Group::LeftwardElephant) ||
-                  shootElephant(Group::RightwardElephant);
+            hit = shootElephant(Group::LeftwardElephant) || shootElephant(Group::RightwardElephant);
         else
-            hit = shootElephant(Group::RightwardElephant) ||
-                  shootElephant(Group::LeftwardElephant);
+            hit = shootElephant(Group::RightwardElephant) || shootElephant(Group::LeftwardElephant);
         break;
     }
     }
@@ -101,7 +112,8 @@ bool GameRun::shootBee(Group g) {
     }
     if (HitSlot == 0)
         return false;
-    const bool reached = fromLeft ? HitBound > BeeFromLeftReaches[1] : HitBound < BeeFromRightReaches[7];
+    const bool reached =
+        fromLeft ? HitBound > BeeFromLeftReaches[1] : HitBound < BeeFromRightReaches[7];
     if (reached) {
         // Too late: the bee has already reached the hero. Not a miss.
         StopFlag = 1;
@@ -138,11 +150,21 @@ bool GameRun::shootElephant(Group g) {
         flyingRight ? RightwardElephantPoints[AimPosition] : LeftwardElephantPoints[AimPosition];
     s_.RunScore += points;
     switch (points) {
-    case 7: ++s_.Elephant7Count; break;
-    case 5: ++s_.Elephant5Count; break;
-    case 3: ++s_.Elephant3Count; break;
-    case 2: ++s_.Elephant2Count; break;
-    default: ++s_.Elephant0Count; break;
+    case 7:
+        ++s_.Elephant7Count;
+        break;
+    case 5:
+        ++s_.Elephant5Count;
+        break;
+    case 3:
+        ++s_.Elephant3Count;
+        break;
+    case 2:
+        ++s_.Elephant2Count;
+        break;
+    default:
+        ++s_.Elephant0Count;
+        break;
     }
     host_.PlayEventSound(SoundEvent::ElephantDie);
     return true;

@@ -26,12 +26,18 @@ namespace {
 std::uint16_t virtualKey(const QKeyEvent *event) {
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: return static_cast<std::uint16_t>(Key::Enter);
-    case Qt::Key_Escape: return static_cast<std::uint16_t>(Key::Escape);
-    case Qt::Key_Space: return static_cast<std::uint16_t>(Key::Space);
-    case Qt::Key_Left: return static_cast<std::uint16_t>(Key::Left);
-    case Qt::Key_Right: return static_cast<std::uint16_t>(Key::Right);
-    default: return 0;
+    case Qt::Key_Enter:
+        return static_cast<std::uint16_t>(Key::Enter);
+    case Qt::Key_Escape:
+        return static_cast<std::uint16_t>(Key::Escape);
+    case Qt::Key_Space:
+        return static_cast<std::uint16_t>(Key::Space);
+    case Qt::Key_Left:
+        return static_cast<std::uint16_t>(Key::Left);
+    case Qt::Key_Right:
+        return static_cast<std::uint16_t>(Key::Right);
+    default:
+        return 0;
     }
 }
 
@@ -79,7 +85,8 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
     const QScreen *screen = QGuiApplication::primaryScreen();
     sprites_ = std::make_unique<SpriteSheet>(screen ? screen->devicePixelRatio() : 1.0);
     field_ = std::make_unique<Field>(*sprites_);
-    game_ = std::make_unique<GameRun>(s_, context.platform, *field_, static_cast<GameHost &>(*this));
+    game_ =
+        std::make_unique<GameRun>(s_, context.platform, *field_, static_cast<GameHost &>(*this));
 
     PaintBox1 = new PaintBox(*field_, this);
     PaintBox1->setGeometry(0, PanelHeight, FieldWidth, FieldHeight);
@@ -88,7 +95,8 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
     field_->takeDirty();
 
     buildPanel();
-    Label53 = promptLabel(this, QStringLiteral("Press Enter to Continue"), QRect(181, 117, 281, 29));
+    Label53 =
+        promptLabel(this, QStringLiteral("Press Enter to Continue"), QRect(181, 117, 281, 29));
     Label56 = promptLabel(this, QString(), QRect(132, 77, 396, 29));
     Label56->hide();
 }
@@ -134,7 +142,8 @@ bool TForm1::event(QEvent *event) {
         if (s_.GameState == -1 && !startupRunning_)
             QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
         break;
-    default: break;
+    default:
+        break;
     }
     return QWidget::event(event);
 }
@@ -190,7 +199,9 @@ void TForm1::FormKeyDown(std::uint16_t key) {
     context_.errors.guard([this, key] { game_->FormKeyDown(key); });
 }
 
-void TForm1::keyPressEvent(QKeyEvent *event) { FormKeyDown(virtualKey(event)); }
+void TForm1::keyPressEvent(QKeyEvent *event) {
+    FormKeyDown(virtualKey(event));
+}
 
 void TForm1::closeEvent(QCloseEvent *event) {
     if (!game_->FormCloseQuery()) {
@@ -217,7 +228,9 @@ void TForm1::FormClose() {
         context_.endProgram();
 }
 
-void TForm1::showClock(const QString &text) { setTextRightAligned(Label1, text, ClockRight); }
+void TForm1::showClock(const QString &text) {
+    setTextRightAligned(Label1, text, ClockRight);
+}
 
 void TForm1::showScore(std::int32_t score) {
     setTextRightAligned(Label2, QString::number(score), ScoreRight);
@@ -227,7 +240,9 @@ void TForm1::showHitrate(float hitrate) {
     setTextRightAligned(Label35, fixed2(static_cast<double>(hitrate)), HitrateRight);
 }
 
-void TForm1::setPromptVisible(bool visible) { Label53->setVisible(visible); }
+void TForm1::setPromptVisible(bool visible) {
+    Label53->setVisible(visible);
+}
 
 void TForm1::showBonusLabel(const QString &text, int left) {
     Label56->setText(text);
@@ -236,20 +251,30 @@ void TForm1::showBonusLabel(const QString &text, int left) {
     Label56->show();
 }
 
-void TForm1::hideBonusLabel() { Label56->hide(); }
+void TForm1::hideBonusLabel() {
+    Label56->hide();
+}
 
-int TForm1::selectedLevel() { return context_.windows.setup->RadioGroup1->itemIndex(); }
+int TForm1::selectedLevel() {
+    return context_.windows.setup->RadioGroup1->itemIndex();
+}
 
-int TForm1::rateSpinValue(int n) { return context_.windows.setup->spinEdit(n)->value(); }
+int TForm1::rateSpinValue(int n) {
+    return context_.windows.setup->spinEdit(n)->value();
+}
 
 void TForm1::PlayEventSound(SoundEvent event) {
     if (TSound *sound = context_.windows.Sound)
         sound->PlayEventSound(static_cast<int>(event) + 1);
 }
 
-void TForm1::fieldChanged() { PaintBox1->flush(); }
+void TForm1::fieldChanged() {
+    PaintBox1->flush();
+}
 
-void TForm1::requestRepaint() { queueDispatch(); }
+void TForm1::requestRepaint() {
+    queueDispatch();
+}
 
 void TForm1::showMenu() {
     QPointer<THighscore> menu = context_.windows.Highscore;

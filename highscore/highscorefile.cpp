@@ -34,13 +34,14 @@ QByteArray encodeHighScores(const HighScoreEntry *entries) {
 }
 
 int decodeHighScores(const QByteArray &bytes, HighScoreEntry *entries) {
-    const int available = static_cast<int>(std::min<qsizetype>(bytes.size(), HighScoreFileSize) / 4);
+    const int available =
+        static_cast<int>(std::min<qsizetype>(bytes.size(), HighScoreFileSize) / 4);
     for (int i = 0; i < available; ++i) {
         std::uint32_t stored = 0;
         for (int b = 0; b < 4; ++b)
             stored |= std::uint32_t{static_cast<std::uint8_t>(bytes.at(i * 4 + b))} << (8 * b);
-        entries[i / HighScoreEntry::Size][i % HighScoreEntry::Size] = static_cast<std::int32_t>(
-            stored - static_cast<std::uint32_t>(HighScoreKey));
+        entries[i / HighScoreEntry::Size][i % HighScoreEntry::Size] =
+            static_cast<std::int32_t>(stored - static_cast<std::uint32_t>(HighScoreKey));
     }
     return available;
 }

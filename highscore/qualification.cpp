@@ -6,16 +6,20 @@
 namespace krumlix {
 namespace {
 
-constexpr const char *MonthNames[12] = {"January", "February", "March",     "April",
-                                        "May",     "June",     "July",      "August",
-                                        "September", "October", "November", "December"};
+constexpr const char *MonthNames[12] = {"January",   "February", "March",    "April",
+                                        "May",       "June",     "July",     "August",
+                                        "September", "October",  "November", "December"};
 
 QString ordinalSuffix(int day) {
     switch (day % 10) {
-    case 1: return day == 11 ? QStringLiteral("th") : QStringLiteral("st");
-    case 2: return day == 12 ? QStringLiteral("th") : QStringLiteral("nd");
-    case 3: return day == 13 ? QStringLiteral("th") : QStringLiteral("rd");
-    default: return QStringLiteral("th");
+    case 1:
+        return day == 11 ? QStringLiteral("th") : QStringLiteral("st");
+    case 2:
+        return day == 12 ? QStringLiteral("th") : QStringLiteral("nd");
+    case 3:
+        return day == 13 ? QStringLiteral("th") : QStringLiteral("rd");
+    default:
+        return QStringLiteral("th");
     }
 }
 
@@ -75,8 +79,7 @@ void insertLatestGame(SharedState &s, std::int32_t rank, const QString &name, co
         table[k + 1] = table[k];
     table[rank] = table[LatestGameEntry];
     table[rank].setText(HighScoreEntry::EntryName, HighScoreEntry::NameLength, name);
-    table[rank].setText(HighScoreEntry::EntryDateText, HighScoreEntry::DateLength,
-                        dateText(today));
+    table[rank].setText(HighScoreEntry::EntryDateText, HighScoreEntry::DateLength, dateText(today));
 }
 
 } // namespace krumlix

@@ -26,8 +26,8 @@
 namespace krumlix {
 namespace {
 
-constexpr const char *BadgePictures[6] = {"badge1", "badge2", "badge3", "badge4", "badge5",
-                                          "badgeu"};
+constexpr const char *BadgePictures[6] = {"badge1", "badge2", "badge3",
+                                          "badge4", "badge5", "badgeu"};
 constexpr int MenuTops[10] = {127, 159, 176, 211, 228, 245, 262, 295, 313, 331};
 constexpr int MenuAreaNumbers[10] = {1, 3, 4, 9, 5, 6, 7, 8, 10, 11};
 
@@ -138,9 +138,15 @@ void THighscore::Button1Click() {
     }
 }
 
-void THighscore::Button2Click() { showModal(context_.windows.Sound.data()); }
-void THighscore::Button3Click() { showModal(context_.windows.setup.data()); }
-void THighscore::Button4Click() { showModal(context_.windows.Regler.data()); }
+void THighscore::Button2Click() {
+    showModal(context_.windows.Sound.data());
+}
+void THighscore::Button3Click() {
+    showModal(context_.windows.setup.data());
+}
+void THighscore::Button4Click() {
+    showModal(context_.windows.Regler.data());
+}
 
 void THighscore::Button5Click() {
     if (TSound *sound = context_.windows.Sound)
@@ -170,7 +176,9 @@ void THighscore::Button9Click() {
         whitenLabels();
 }
 
-void THighscore::Button12Click() { showModal(context_.windows.Form8.data()); }
+void THighscore::Button12Click() {
+    showModal(context_.windows.Form8.data());
+}
 
 void THighscore::Image14Click() {
     if (TAboutBox *about = context_.windows.AboutBox)
@@ -191,10 +199,11 @@ void THighscore::Button10Click() {
     for (int r = 1; r <= 10; ++r) {
         const HighScoreEntry &entry = table[r];
         nameLabel(r)->setText(entry.text(HighScoreEntry::EntryName, HighScoreEntry::NameLength));
-        dateLabel(r)->setText(entry.text(HighScoreEntry::EntryDateText, HighScoreEntry::DateLength));
+        dateLabel(r)->setText(
+            entry.text(HighScoreEntry::EntryDateText, HighScoreEntry::DateLength));
         const auto efficiency = Efficiency(entry);
-        const QString shown = efficiency ? fixed2(*efficiency) + QStringLiteral(" %")
-                                         : QStringLiteral("0,00 %");
+        const QString shown =
+            efficiency ? fixed2(*efficiency) + QStringLiteral(" %") : QStringLiteral("0,00 %");
         setTextRightAligned(efficiencyLabel(r), shown, EfficiencyRight);
         setTextRightAligned(pointsLabel(r), QString::number(entry[HighScoreEntry::RunScore]),
                             PointsRight);
@@ -232,7 +241,8 @@ void THighscore::Button11Click() {
     QPointer<TForm6> congratulations = context_.windows.Form6;
     showModal(congratulations.data());
     LoadHighScores(s);
-    insertLatestGame(s, s.NewEntryRank, congratulations ? congratulations->Edit1->text() : QString(),
+    insertLatestGame(s, s.NewEntryRank,
+                     congratulations ? congratulations->Edit1->text() : QString(),
                      context_.platform.timeOfDay.localDate());
     SaveHighScores(s);
 }
@@ -262,7 +272,8 @@ void THighscore::FormActivate() {
         if (s.NewEntryRank < 12)
             Button10Click();
         s.StatsEntry = 12;
-        if (s.GameState != -1 && context_.windows.Stats && context_.windows.Stats->CheckBox1->isChecked())
+        if (s.GameState != -1 && context_.windows.Stats &&
+            context_.windows.Stats->CheckBox1->isChecked())
             showModal(context_.windows.Stats.data());
     });
 }
@@ -276,13 +287,16 @@ void THighscore::showEvent(QShowEvent *event) {
 
 void THighscore::closeEvent(QCloseEvent *event) {
     switch (context_.shared.CloseMode) {
-    case 0: event->ignore(); return;
+    case 0:
+        event->ignore();
+        return;
     case 2:
         // The menu is in charge: closing it ends the program.
         if (TForm1 *game = context_.windows.Form1)
             game->close();
         break;
-    default: break;
+    default:
+        break;
     }
     QDialog::closeEvent(event);
 }
@@ -326,7 +340,8 @@ bool THighscore::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     for (int r = 1; r <= 10; ++r) {
-        for (QLabel *l : {nameLabel(r), dateLabel(r), pointsLabel(r), rankLabel(r), efficiencyLabel(r)}) {
+        for (QLabel *l :
+             {nameLabel(r), dateLabel(r), pointsLabel(r), rankLabel(r), efficiencyLabel(r)}) {
             if (watched == l) {
                 rowClick(r);
                 return true;

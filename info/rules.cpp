@@ -46,7 +46,9 @@ TRegler::TRegler(AppContext &context, QWidget *parent) : QDialog(parent), contex
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TRegler::FormActivate() { ScrollBox1->verticalScrollBar()->setValue(0); }
+void TRegler::FormActivate() {
+    ScrollBox1->verticalScrollBar()->setValue(0);
+}
 
 void TRegler::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);

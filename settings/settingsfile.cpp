@@ -17,19 +17,23 @@ constexpr int LevelLine = 0;
 constexpr int RatesLine = 1;      // 1..12, the spin edits
 constexpr int UserRatesLine = 13; // 13..24
 constexpr int SoundOnLine = 25;
-constexpr int PathsLine = 26;     // 26..37
-constexpr int EnablesLine = 38;   // 38..49
+constexpr int PathsLine = 26;   // 26..37
+constexpr int EnablesLine = 38; // 38..49
 constexpr int StatsFlagLine = 50;
 
 QString settingsPath(const AppContext &context) {
     return QDir(context.shared.ProgramDir).filePath(QLatin1String(SettingsFileName));
 }
 
-QByteArray flag(bool on) { return on ? QByteArray("1") : QByteArray("0"); }
+QByteArray flag(bool on) {
+    return on ? QByteArray("1") : QByteArray("0");
+}
 
 /// Lines 1..12 were not all read: the spin edits take the selected level's
 /// rates, as a click on it gives them.
-void fillRatesFromLevel(AppContext &context) { context.windows.setup->RadioGroup1Click(); }
+void fillRatesFromLevel(AppContext &context) {
+    context.windows.setup->RadioGroup1Click();
+}
 
 } // namespace
 
@@ -106,8 +110,7 @@ void saveSettingsFile(AppContext &context) {
 }
 
 void saveStatsFlag(AppContext &context, bool checked) {
-    QList<QByteArray> lines =
-        readTextLines(settingsPath(context), QLatin1String(SettingsFileName));
+    QList<QByteArray> lines = readTextLines(settingsPath(context), QLatin1String(SettingsFileName));
     // A short file gets empty lines up to the flag; lines after it are dropped.
     lines.resize(SettingsLineCount);
     lines[StatsFlagLine] = flag(checked);

@@ -13,9 +13,9 @@ namespace {
 constexpr const char *ElephantCaptions[6] = {
     "Elephants 3:00 - 2:30 :", "Elephants 2:30 - 2:00 :", "Elephants 2:00 - 1:30 :",
     "Elephants 1:30 - 1:00 :", "Elephants 1:00 - 0:30 :", "Elephants 0:30 - 0:00 :"};
-constexpr const char *BeeCaptions[6] = {"Bees 3:00 - 2:30 :", "Bees 2:30 - 2:00 :",
-                                        "Bees 2:00 - 1:30 :", "Bees 1:30 - 1:00 :",
-                                        "Bees 1:00 - 0:30 :", "Bees 0:30 - 0:00 :"};
+constexpr const char *BeeCaptions[6] = {
+    "Bees 3:00 - 2:30 :", "Bees 2:30 - 2:00 :", "Bees 2:00 - 1:30 :",
+    "Bees 1:30 - 1:00 :", "Bees 1:00 - 0:30 :", "Bees 0:30 - 0:00 :"};
 
 } // namespace
 

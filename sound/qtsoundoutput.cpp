@@ -23,7 +23,8 @@ QSoundEffect *QtSoundOutput::effectFor(const QByteArray &path) {
     }
     if (found == effects_.end()) {
         auto effect = std::make_unique<QSoundEffect>();
-        effect->setSource(QUrl::fromLocalFile(QFileInfo(QString::fromLocal8Bit(path)).absoluteFilePath()));
+        effect->setSource(
+            QUrl::fromLocalFile(QFileInfo(QString::fromLocal8Bit(path)).absoluteFilePath()));
         found = effects_.emplace(path, std::move(effect)).first;
     }
     return found->second.get();

@@ -25,9 +25,10 @@ enum class SoundEvent {
 inline constexpr int SoundEventCount = 12;
 
 inline constexpr std::array<std::string_view, SoundEventCount> SoundEventNames{
-    "Intro",          "Elephant die",         "Bee die",          "Tarvil miss",
-    "Tarvil die",     "Tarvil finish",        "Dygtig bonus",     "Hardcore bonus",
-    "Ultra-Hardcore bonus", "Highscore nr. 1", "Highscore nr. 2", "Highscore nr. 3-10",
+    "Intro",           "Elephant die",    "Bee die",
+    "Tarvil miss",     "Tarvil die",      "Tarvil finish",
+    "Dygtig bonus",    "Hardcore bonus",  "Ultra-Hardcore bonus",
+    "Highscore nr. 1", "Highscore nr. 2", "Highscore nr. 3-10",
 };
 
 } // namespace krumlix

@@ -6,20 +6,21 @@
 
 #include <QDir>
 #include <QEvent>
-#include <QFocusEvent>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace krumlix {
 namespace {
 
 constexpr std::array<const char *, SoundEventCount> InitialFiles{
-    "intro.wav",     "elephantdie.wav", "beedie.wav",        "miss.wav",
-    "tarvildie.wav", "timeout.wav",     "dygtig.wav",        "hardcore.wav",
-    "ultrahardcore.wav", "highscore1.wav", "highscore2.wav", "highscore310.wav"};
+    "intro.wav",         "elephantdie.wav", "beedie.wav",     "miss.wav",
+    "tarvildie.wav",     "timeout.wav",     "dygtig.wav",     "hardcore.wav",
+    "ultrahardcore.wav", "highscore1.wav",  "highscore2.wav", "highscore310.wav"};
 
 /// Row tops inside the editor group box; row 9 sits one pixel higher.
-constexpr std::array<int, SoundEventCount> RowY{24, 40, 56, 72, 88, 104, 120, 136, 151, 167, 183, 199};
+constexpr std::array<int, SoundEventCount> RowY{24,  40,  56,  72,  88,  104,
+                                                120, 136, 151, 167, 183, 199};
 
 QPushButton *smallButton(const QString &caption, QWidget *parent, const QRect &geometry) {
     auto *button = new QPushButton(caption, parent);
@@ -39,10 +40,12 @@ TSound::TSound(AppContext &context, QWidget *parent) : QDialog(parent), context_
     for (int e = 1; e <= SoundEventCount; ++e) {
         const auto i = static_cast<std::size_t>(e - 1);
         const int y = RowY[i];
-        chooseButtons_[i] = smallButton(QStringLiteral("Choose file..."), GroupBox1, QRect(8, y, 80, 17));
-        playButtons_[i] = smallButton(QStringLiteral("Play"), GroupBox1, QRect(89, y, 30, e == 11 ? 18 : 17));
-        enableBoxes_[i] = new QCheckBox(QString::fromLatin1(SoundEventNames[i].data(),
-                                                            SoundEventNames[i].size()), GroupBox1);
+        chooseButtons_[i] =
+            smallButton(QStringLiteral("Choose file..."), GroupBox1, QRect(8, y, 80, 17));
+        playButtons_[i] =
+            smallButton(QStringLiteral("Play"), GroupBox1, QRect(89, y, 30, e == 11 ? 18 : 17));
+        enableBoxes_[i] = new QCheckBox(
+            QString::fromLatin1(SoundEventNames[i].data(), SoundEventNames[i].size()), GroupBox1);
         enableBoxes_[i]->setGeometry(125, y, e == 9 ? 148 : 132, 17);
         enableBoxes_[i]->setChecked(true);
         nameLabels_[i] = new QLabel(GroupBox1);
@@ -51,9 +54,8 @@ TSound::TSound(AppContext &context, QWidget *parent) : QDialog(parent), context_
         pathHolders_[i] = new QLabel(GroupBox1);
         pathHolders_[i]->setGeometry(61, 272 + 16 * (e - 1), 300, 13);
         pathHolders_[i]->hide();
-        connect(chooseButtons_[i], &QPushButton::clicked, this, [this, e] {
-            context_.errors.guard([this, e] { chooseFile(e); });
-        });
+        connect(chooseButtons_[i], &QPushButton::clicked, this,
+                [this, e] { context_.errors.guard([this, e] { chooseFile(e); }); });
         connect(playButtons_[i], &QPushButton::clicked, this, [this, e] { playRow(e); });
         setPath(e, QByteArray(InitialFiles[i]));
         showFileName(e);
@@ -95,9 +97,9 @@ TSound::TSound(AppContext &context, QWidget *parent) : QDialog(parent), context_
 
     OpenDialog1 = std::make_unique<DialogFileChooser>(this, DialogFileChooser::Mode::Open,
                                                       QStringLiteral("Sound files (*.wav)"));
-    SaveDialog1 = std::make_unique<DialogFileChooser>(
-        this, DialogFileChooser::Mode::Save, QStringLiteral("Sound files (*.snd)"),
-        QStringLiteral("snd"));
+    SaveDialog1 = std::make_unique<DialogFileChooser>(this, DialogFileChooser::Mode::Save,
+                                                      QStringLiteral("Sound files (*.snd)"),
+                                                      QStringLiteral("snd"));
     Button15->setFocus();
 }
 
@@ -152,7 +154,9 @@ void TSound::PlaySoundFile(const QByteArray &path) {
     context_.platform.sound.play(playable(path));
 }
 
-void TSound::StopSound() { context_.platform.sound.stop(); }
+void TSound::StopSound() {
+    context_.platform.sound.stop();
+}
 
 void TSound::CheckBox1Click() {
     StopSound();
@@ -170,7 +174,9 @@ void TSound::chooseFile(int e) {
     FitFileNameLabel(nameLabel(e));
 }
 
-void TSound::playRow(int e) { PlaySoundFile(path(e)); }
+void TSound::playRow(int e) {
+    PlaySoundFile(path(e));
+}
 
 QString TSound::inProgramDir(const QString &name) const {
     return QFileInfo(name).isAbsolute() ? name : QDir(context_.shared.ProgramDir).filePath(name);
@@ -238,7 +244,8 @@ void TSound::showEvent(QShowEvent *event) {
 }
 
 bool TSound::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::FocusIn && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
+    if (event->type() == QEvent::FocusIn &&
+        (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
         // Moving the focus between the box and its own text field is no entry.
         auto *focus = static_cast<QFocusEvent *>(event);
         if (focus->reason() != Qt::PopupFocusReason && focus->reason() != Qt::OtherFocusReason)

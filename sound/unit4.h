@@ -32,11 +32,11 @@ public:
     void StopSound();
 
     void CheckBox1Click();
-    void chooseFile(int e);  ///< "Choose file..." of row e
-    void playRow(int e);     ///< "Play" of row e
-    void ComboBox1Enter();   ///< refresh the scheme list
-    void ComboBox1Change();  ///< load the scheme named in the box
-    void Button13Click();    ///< "Save scheme as..."
+    void chooseFile(int e); ///< "Choose file..." of row e
+    void playRow(int e);    ///< "Play" of row e
+    void ComboBox1Enter();  ///< refresh the scheme list
+    void ComboBox1Change(); ///< load the scheme named in the box
+    void Button13Click();   ///< "Save scheme as..."
     void FormActivate();
     void Button15Click() { close(); }
 
@@ -52,8 +52,12 @@ public:
 
     QCheckBox *enableBox(int e) const { return enableBoxes_.at(static_cast<std::size_t>(e - 1)); }
     QLabel *nameLabel(int e) const { return nameLabels_.at(static_cast<std::size_t>(e - 1)); }
-    QPushButton *chooseButton(int e) const { return chooseButtons_.at(static_cast<std::size_t>(e - 1)); }
-    QPushButton *playButton(int e) const { return playButtons_.at(static_cast<std::size_t>(e - 1)); }
+    QPushButton *chooseButton(int e) const {
+        return chooseButtons_.at(static_cast<std::size_t>(e - 1));
+    }
+    QPushButton *playButton(int e) const {
+        return playButtons_.at(static_cast<std::size_t>(e - 1));
+    }
 
     QGroupBox *GroupBox1 = nullptr;
     QGroupBox *GroupBox2 = nullptr;

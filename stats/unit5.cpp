@@ -12,9 +12,9 @@
 namespace krumlix {
 namespace {
 
-constexpr const char *LevelTexts[6] = {
-    "Game level: Beginner", "Game level: Experienced", "Game level: Champion",
-    "Game level: God",      "Game level: Tarvil",      "Game level: User defined"};
+constexpr const char *LevelTexts[6] = {"Game level: Beginner", "Game level: Experienced",
+                                       "Game level: Champion", "Game level: God",
+                                       "Game level: Tarvil",   "Game level: User defined"};
 
 } // namespace
 
@@ -62,16 +62,12 @@ TStats::TStats(AppContext &context, QWidget *parent) : QDialog(parent), context_
                           {13, 44, 168, "POINTS", true},
                           {12, 43, 196, "Optimal game points", false},
                           {47, 48, 212, "Tarvil efficiency", true}};
-    const Row animals[] = {{35, 45, 24, "Number of elephants", false},
-                           {5, 26, 40, "Elephants shot", false},
-                           {6, 27, 56, "Elephants 7 points", false},
-                           {7, 28, 72, "Elephants 5 points", false},
-                           {8, 29, 88, "Elephants 3 points", false},
-                           {9, 30, 104, "Elephants 2 points", false},
-                           {10, 31, 120, "Elephants 0 points", false},
-                           {11, 32, 136, "Elephants -10 points", false},
-                           {22, 33, 164, "Number of bees", false},
-                           {4, 34, 180, "Number of bees shot", false}};
+    const Row animals[] = {
+        {35, 45, 24, "Number of elephants", false}, {5, 26, 40, "Elephants shot", false},
+        {6, 27, 56, "Elephants 7 points", false},   {7, 28, 72, "Elephants 5 points", false},
+        {8, 29, 88, "Elephants 3 points", false},   {9, 30, 104, "Elephants 2 points", false},
+        {10, 31, 120, "Elephants 0 points", false}, {11, 32, 136, "Elephants -10 points", false},
+        {22, 33, 164, "Number of bees", false},     {4, 34, 180, "Number of bees shot", false}};
     auto rows = [this](QGroupBox *box, const Row *begin, const Row *end) {
         for (const Row *row = begin; row != end; ++row) {
             addLabel(row->caption, box, 13, row->y, QLatin1String(row->text), row->aqua);
@@ -134,8 +130,9 @@ void TStats::FormActivate() {
         TrackBar1->setFocus();
         TrackBar1->setValue(latest ? 10 : std::min(e - 1, 10));
     }
-    setWindowTitle(latest ? QStringLiteral("Krumlix - view stats for latest game")
-                          : QStringLiteral("Krumlix - view stats for entry nr.") + QString::number(e));
+    setWindowTitle(latest
+                       ? QStringLiteral("Krumlix - view stats for latest game")
+                       : QStringLiteral("Krumlix - view stats for entry nr.") + QString::number(e));
     auto show = [this](int number, const QString &text) {
         label(number)->setText(text);
         label(number)->adjustSize();
@@ -143,8 +140,10 @@ void TStats::FormActivate() {
     show(53, latest ? QStringLiteral("x.") : QString::number(e) + QLatin1Char('.'));
     show(50, latest ? QStringLiteral("Latest Game")
                     : r.text(HighScoreEntry::EntryName, HighScoreEntry::NameLength));
-    show(52, latest ? dateText(context_.platform.timeOfDay.localDate()).leftJustified(19, QLatin1Char(' '))
-                    : r.text(HighScoreEntry::EntryDateText, HighScoreEntry::DateLength));
+    show(52,
+         latest
+             ? dateText(context_.platform.timeOfDay.localDate()).leftJustified(19, QLatin1Char(' '))
+             : r.text(HighScoreEntry::EntryDateText, HighScoreEntry::DateLength));
     setValue(23, QString::number(r[HighScoreEntry::ShotCount]));
     setValue(24, QString::number(r[HighScoreEntry::MissCount]));
     setValue(25, r.text(HighScoreEntry::EntryHitrateText, 6));

@@ -14,7 +14,9 @@ Q_DECLARE_METATYPE(krumlix::Sprite)
 
 namespace {
 
-int entered(const SharedState &s, Group g) { return isElephant(g) ? s.ElephantCount : s.BeeCount; }
+int entered(const SharedState &s, Group g) {
+    return isElephant(g) ? s.ElephantCount : s.BeeCount;
+}
 
 } // namespace
 
@@ -51,7 +53,8 @@ private slots:
                 if (rig.game.group(group).state[i] == 1 &&
                     rig.game.group(group).x[i] == l.entryX + l.step)
                     seen << t;
-            QCOMPARE(rig.shared.OptimalScore, 7 * rig.shared.ElephantCount + 3 * rig.shared.BeeCount);
+            QCOMPARE(rig.shared.OptimalScore,
+                     7 * rig.shared.ElephantCount + 3 * rig.shared.BeeCount);
         }
         QCOMPARE(seen, entries);
         QCOMPARE(rig.shared.ElephantCount, 2 * 13);
@@ -164,7 +167,7 @@ private slots:
     // One draw per channel, in channel order, whether the lane is blocked or
     // not: a blocked lane still uses up its draw.
     void oneDrawPerChannel_data() {
-        QTest::addColumn<QList<int>>("blocked"); // channels with an animal near the entry
+        QTest::addColumn<QList<int>>("blocked");  // channels with an animal near the entry
         QTest::addColumn<QList<int>>("expected"); // channels that let one in
         QTest::newRow("nothing blocked") << QList<int>{} << QList<int>{1, 3};
         QTest::newRow("lane 1 blocked") << QList<int>{1} << QList<int>{3};
@@ -221,10 +224,10 @@ private slots:
         QTest::addColumn<int>("lose2Tick");
         QTest::addColumn<int>("lose2X");
         QTest::addColumn<QRect>("exit"); // black once it has crossed
-        QTest::newRow("flying right") << Group::RightwardElephant << 38 << 228 << 59 << 354
-                                      << QRect(560, 10, 80, 46);
-        QTest::newRow("flying left") << Group::LeftwardElephant << 38 << 352 << 60 << 220
-                                     << QRect(0, 60, 80, 46);
+        QTest::newRow("flying right")
+            << Group::RightwardElephant << 38 << 228 << 59 << 354 << QRect(560, 10, 80, 46);
+        QTest::newRow("flying left")
+            << Group::LeftwardElephant << 38 << 352 << 60 << 220 << QRect(0, 60, 80, 46);
     }
     void elephantFlight() {
         QFETCH(Group, group);
@@ -262,11 +265,13 @@ private slots:
         QTest::addColumn<Group>("group");
         QTest::addColumn<int>("aim");
         QTest::addColumn<int>("reachTick");
-        const int fromLeft[] = {40, 45, 46, 46, 48, 48, 50};   // x 240 ... 300
-        const int fromRight[] = {52, 50, 50, 49, 48, 47, 42};  // x 308 ... 368
+        const int fromLeft[] = {40, 45, 46, 46, 48, 48, 50};  // x 240 ... 300
+        const int fromRight[] = {52, 50, 50, 49, 48, 47, 42}; // x 308 ... 368
         for (int aim = 1; aim <= 7; ++aim) {
-            QTest::addRow("from the left, aim %d", aim) << Group::RightwardBee << aim << fromLeft[aim - 1];
-            QTest::addRow("from the right, aim %d", aim) << Group::LeftwardBee << aim << fromRight[aim - 1];
+            QTest::addRow("from the left, aim %d", aim)
+                << Group::RightwardBee << aim << fromLeft[aim - 1];
+            QTest::addRow("from the right, aim %d", aim)
+                << Group::LeftwardBee << aim << fromRight[aim - 1];
         }
     }
     void beeReachLimits() {
@@ -286,7 +291,8 @@ private slots:
         QCOMPARE(reachedOn, reachTick);
         rig.step();
         QCOMPARE(rig.game.group(group).state[1], 1);
-        QCOMPARE(rig.game.group(group).x[1], lane(group).entryX + lane(group).step * (reachTick + 1));
+        QCOMPARE(rig.game.group(group).x[1],
+                 lane(group).entryX + lane(group).step * (reachTick + 1));
     }
 
     // Turning changes the limit at once: the very next tick is judged by the
@@ -332,8 +338,10 @@ private slots:
         QTest::addColumn<int>("displayTicks");
         QTest::addColumn<int>("hitY");
         QTest::addColumn<QSize>("erased");
-        QTest::newRow("elephant flying right") << Group::RightwardElephant << 3 << 6 << 10 << QSize(63, 46);
-        QTest::newRow("elephant flying left") << Group::LeftwardElephant << 5 << 5 << 60 << QSize(63, 46);
+        QTest::newRow("elephant flying right")
+            << Group::RightwardElephant << 3 << 6 << 10 << QSize(63, 46);
+        QTest::newRow("elephant flying left")
+            << Group::LeftwardElephant << 5 << 5 << 60 << QSize(63, 46);
         QTest::newRow("bee from the left") << Group::RightwardBee << 1 << 5 << 340 << QSize(27, 20);
         QTest::newRow("bee from the right") << Group::LeftwardBee << 7 << 5 << 340 << QSize(27, 20);
     }

@@ -37,8 +37,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("integer") << KrumlixError::notValidInteger(QStringLiteral("12a")).text()
                                  << "'12a' is not a valid integer value";
-        QTest::newRow("empty integer") << KrumlixError::notValidInteger(QString()).text()
-                                       << "'' is not a valid integer value";
+        QTest::newRow("empty integer")
+            << KrumlixError::notValidInteger(QString()).text() << "'' is not a valid integer value";
         QTest::newRow("eof") << KrumlixError::readBeyondEnd().text() << "Read beyond end of file";
         QTest::newRow("ENOENT") << KrumlixError::fromErrno(ENOENT).text() << "File not found";
         QTest::newRow("EACCES") << KrumlixError::fromErrno(EACCES).text() << "File access denied";

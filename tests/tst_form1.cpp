@@ -11,9 +11,13 @@ using namespace krumlix;
 namespace {
 
 /// The right edge of a label inside its readout box.
-int rightEdge(const QLabel *label) { return label->geometry().x() + label->geometry().width(); }
+int rightEdge(const QLabel *label) {
+    return label->geometry().x() + label->geometry().width();
+}
 
-void pressKey(QWidget *widget, Qt::Key key) { QTest::keyClick(widget, key); }
+void pressKey(QWidget *widget, Qt::Key key) {
+    QTest::keyClick(widget, key);
+}
 
 } // namespace
 

@@ -7,8 +7,8 @@
 #include "highscore/highscorefile.h"
 #include "support/tempgame.h"
 
-#include <QtEndian>
 #include <QTest>
+#include <QtEndian>
 
 #include <cerrno>
 #include <limits>
@@ -165,8 +165,8 @@ private slots:
         QTest::newRow("only the bonus possible") << 300 << 300 << 310 << "";
         // Differences are taken in 64 bits: stored values near the limits do
         // not wrap around.
-        QTest::newRow("limits") << std::numeric_limits<int>::max() << std::numeric_limits<int>::min()
-                                << 1 << "50,00";
+        QTest::newRow("limits") << std::numeric_limits<int>::max()
+                                << std::numeric_limits<int>::min() << 1 << "50,00";
     }
     void efficiency() {
         QFETCH(int, optimal);

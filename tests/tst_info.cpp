@@ -20,13 +20,22 @@ private slots:
         const QString first = rules.Memo1->toPlainText();
         const QString second = rules.Memo2->toPlainText();
         const QString text = first + QLatin1Char('\n') + second;
-        const QStringList headings{"TARVIL EXPLAINED", "HOW TO PLAY", "LEVELS", "POINT SYSTEM",
-                                   "BONUS SYSTEM", "HITRATE", "EFFICIENCY", "STATISTICS",
-                                   "SOUNDS", "CLEAR THE HIGHSCORE", "MAIL YOUR OWN HIGHSCORE"};
+        const QStringList headings{"TARVIL EXPLAINED",
+                                   "HOW TO PLAY",
+                                   "LEVELS",
+                                   "POINT SYSTEM",
+                                   "BONUS SYSTEM",
+                                   "HITRATE",
+                                   "EFFICIENCY",
+                                   "STATISTICS",
+                                   "SOUNDS",
+                                   "CLEAR THE HIGHSCORE",
+                                   "MAIL YOUR OWN HIGHSCORE"};
         qsizetype at = -1;
         for (const QString &heading : headings) {
-            const qsizetype found = text.indexOf(QRegularExpression(
-                QStringLiteral("(^|\\n)") + QRegularExpression::escape(heading) + QStringLiteral("\\n")));
+            const qsizetype found = text.indexOf(
+                QRegularExpression(QStringLiteral("(^|\\n)") + QRegularExpression::escape(heading) +
+                                   QStringLiteral("\\n")));
             QVERIFY2(found > at, qPrintable(heading));
             at = found;
         }
@@ -36,9 +45,9 @@ private slots:
                                    "4 gives 2 points", "5 gives 0 points"})
             QVERIFY2(first.contains(QLatin1String(points)), points);
         QVERIFY(first.trimmed().endsWith(QStringLiteral("Position 5 gives 0 points")));
-        for (const char *fact : {"91,00%", "93,00%", "95,00%", "100 points", "200 points",
-                                 "300 points", "10 points", "2 points", "'tarvil.hig'",
-                                 "'User defined'", "three minutes"})
+        for (const char *fact :
+             {"91,00%", "93,00%", "95,00%", "100 points", "200 points", "300 points", "10 points",
+              "2 points", "'tarvil.hig'", "'User defined'", "three minutes"})
             QVERIFY2(text.contains(QLatin1String(fact)), fact);
         // Five empty lines, then the indented closing line.
         QVERIFY(second.endsWith(QStringLiteral("\n\n\n\n\n\n            NOW GO GET'EM !!!")));

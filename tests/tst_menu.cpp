@@ -16,7 +16,9 @@ using namespace krumlix;
 
 namespace {
 
-QColor colourOf(const QLabel *label) { return label->palette().color(QPalette::WindowText); }
+QColor colourOf(const QLabel *label) {
+    return label->palette().color(QPalette::WindowText);
+}
 
 /// A table of 900, 800, ..., 0 points saved in the game folder.
 void saveHundreds(test::GameWindows &w) {
@@ -74,7 +76,8 @@ private slots:
             QCOMPARE(w.menu().pointsLabel(3)->text(), QStringLiteral("0"));
             QCOMPARE(w.menu().rankLabel(10)->text(), QStringLiteral("10."));
             QCOMPARE(w.menu().header()->text(),
-                     QStringLiteral("Pl.  Name                     Date                         Efficiency   Points"));
+                     QStringLiteral("Pl.  Name                     Date                         "
+                                    "Efficiency   Points"));
             QCOMPARE(w.menu().pointsLabel(3)->geometry().right() + 1, THighscore::PointsRight);
             for (int r = 1; r <= 10; ++r)
                 QCOMPARE(colourOf(w.menu().nameLabel(r)), QColor(Qt::white));
@@ -102,7 +105,8 @@ private slots:
             w.menu().Button9Click();
             QCOMPARE(colourOf(w.menu().nameLabel(4)), QColor(0, 255, 255));
         });
-        QCOMPARE(w.fake.sound.played.last(), QStringLiteral("%1highscore310.wav").arg(w.shared.ProgramDir));
+        QCOMPARE(w.fake.sound.played.last(),
+                 QStringLiteral("%1highscore310.wav").arg(w.shared.ProgramDir));
         SharedState reread;
         reread.ProgramDir = w.shared.ProgramDir;
         LoadHighScores(reread);
@@ -204,10 +208,18 @@ private slots:
         test::whenModal([answer](QWidget *modal) {
             auto *dialog = static_cast<TForm7 *>(modal);
             switch (answer) {
-            case 0: dialog->Button1->click(); break;
-            case 1: dialog->Button2->click(); break;
-            case 2: QTest::keyClick(dialog, Qt::Key_Escape); break;
-            default: QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); break;
+            case 0:
+                dialog->Button1->click();
+                break;
+            case 1:
+                dialog->Button2->click();
+                break;
+            case 2:
+                QTest::keyClick(dialog, Qt::Key_Escape);
+                break;
+            default:
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+                break;
             }
         });
         w.menu().Button9Click();

@@ -99,8 +99,8 @@ private slots:
         recordLatestGame(s);
         const HighScoreEntry &e = s.HighScoreTable[LatestGameEntry];
         const QList<int> fields(e.value.begin() + 41, e.value.end());
-        QCOMPARE(fields, (QList<int>{3, 40, 2, 20, 15, 1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15,
-                                     16, 200, 999, 321}));
+        QCOMPARE(fields, (QList<int>{3, 40, 2,  20, 15, 1,  2,  3,  4,   5,   6,
+                                     7, 8,  11, 12, 13, 14, 15, 16, 200, 999, 321}));
         QCOMPARE(e.text(33, 8), QStringLiteral(" 95,00 %"));
     }
 

@@ -103,19 +103,32 @@ private slots:
         const QString hardcore = QStringLiteral("Tarvil was: Hardcore  +200 points");
         const QString dygtig = QStringLiteral("Tarvil was: Dygtig  +100 points");
         using S = SoundEvent;
-        QTest::newRow("Champion 94.5 %") << 2 << 189 << 11 << false << 0 << 2 << S::HardcoreBonus << hardcore << 115;
-        QTest::newRow("Champion 95 %") << 2 << 190 << 10 << false << 0 << 3 << S::UltraHardcoreBonus << ultra << 83;
-        QTest::newRow("God 93 %") << 3 << 186 << 14 << false << 0 << 2 << S::HardcoreBonus << hardcore << 115;
-        QTest::newRow("Tarvil 92.5 %") << 4 << 185 << 15 << false << 0 << 1 << S::DygtigBonus << dygtig << 132;
-        QTest::newRow("Champion 91 %") << 2 << 182 << 18 << false << 0 << 1 << S::DygtigBonus << dygtig << 132;
-        QTest::newRow("Champion 90.5 %") << 2 << 181 << 19 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
-        QTest::newRow("Experienced 100 %") << 1 << 100 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
-        QTest::newRow("Beginner 100 %") << 0 << 100 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
-        QTest::newRow("User defined 100 %") << 5 << 100 << 0 << false << 0 << 3 << S::UltraHardcoreBonus << ultra << 83;
-        QTest::newRow("Champion 100 %, one past the middle") << 2 << 100 << 0 << true << 0 << 2 << S::HardcoreBonus << hardcore << 115;
-        QTest::newRow("Champion, no shots") << 2 << 0 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
-        QTest::newRow("Champion 100 %, ended by Enter") << 2 << 100 << 0 << false << 13 << 0 << S::TarvilDie << QString() << 0;
-        QTest::newRow("Champion 100 %, ended by Escape") << 2 << 100 << 0 << false << 27 << 0 << S::TarvilDie << QString() << 0;
+        QTest::newRow("Champion 94.5 %")
+            << 2 << 189 << 11 << false << 0 << 2 << S::HardcoreBonus << hardcore << 115;
+        QTest::newRow("Champion 95 %")
+            << 2 << 190 << 10 << false << 0 << 3 << S::UltraHardcoreBonus << ultra << 83;
+        QTest::newRow("God 93 %") << 3 << 186 << 14 << false << 0 << 2 << S::HardcoreBonus
+                                  << hardcore << 115;
+        QTest::newRow("Tarvil 92.5 %")
+            << 4 << 185 << 15 << false << 0 << 1 << S::DygtigBonus << dygtig << 132;
+        QTest::newRow("Champion 91 %")
+            << 2 << 182 << 18 << false << 0 << 1 << S::DygtigBonus << dygtig << 132;
+        QTest::newRow("Champion 90.5 %")
+            << 2 << 181 << 19 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
+        QTest::newRow("Experienced 100 %")
+            << 1 << 100 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
+        QTest::newRow("Beginner 100 %")
+            << 0 << 100 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
+        QTest::newRow("User defined 100 %")
+            << 5 << 100 << 0 << false << 0 << 3 << S::UltraHardcoreBonus << ultra << 83;
+        QTest::newRow("Champion 100 %, one past the middle")
+            << 2 << 100 << 0 << true << 0 << 2 << S::HardcoreBonus << hardcore << 115;
+        QTest::newRow("Champion, no shots")
+            << 2 << 0 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
+        QTest::newRow("Champion 100 %, ended by Enter")
+            << 2 << 100 << 0 << false << 13 << 0 << S::TarvilDie << QString() << 0;
+        QTest::newRow("Champion 100 %, ended by Escape")
+            << 2 << 100 << 0 << false << 27 << 0 << S::TarvilDie << QString() << 0;
     }
     void bonusGrades() {
         QFETCH(int, level);

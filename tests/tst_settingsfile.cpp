@@ -140,13 +140,13 @@ private slots:
         lines[0] = "5";
         rig.writeSettings(lines);
         applySettingsFile(rig.w.context);
-        QCOMPARE(rig.spinValues(), (QList<int>{101, 102, 103, 104, 105, 106, 107, 108, 109, 110,
-                                              111, 112}));
+        QCOMPARE(rig.spinValues(),
+                 (QList<int>{101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112}));
         QVERIFY(rig.setup.spinEdit(1)->isEnabled());
         rig.setup.RadioGroup1->setItemIndex(0);
         rig.setup.RadioGroup1->setItemIndex(5);
-        QCOMPARE(rig.spinValues(), (QList<int>{201, 202, 203, 204, 205, 206, 207, 208, 209, 210,
-                                              211, 212}));
+        QCOMPARE(rig.spinValues(),
+                 (QList<int>{201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212}));
     }
 
     // Levels outside 0..5: above selects "User defined", below selects none;
@@ -203,7 +203,8 @@ private slots:
         lines[39] = "0";
         rig.writeSettings(lines);
         QCOMPARE(loadSettingsAtStartUp(rig.w.context), false);
-        QCOMPARE(rig.w.fake.messages.texts, QStringList{QStringLiteral("'' is not a valid integer value")});
+        QCOMPARE(rig.w.fake.messages.texts,
+                 QStringList{QStringLiteral("'' is not a valid integer value")});
         QCOMPARE(rig.sound.path(12), QByteArray("/sounds/event12.wav"));
         QVERIFY(!rig.sound.enableBox(1)->isChecked());
         QVERIFY(!rig.sound.enableBox(2)->isChecked());
@@ -221,7 +222,8 @@ private slots:
         rig.writeSettings(lines);
         const QByteArray before = rig.settings();
         loadSettingsAtStartUp(rig.w.context);
-        QCOMPARE(rig.w.fake.messages.texts, QStringList{QStringLiteral("'12a' is not a valid integer value")});
+        QCOMPARE(rig.w.fake.messages.texts,
+                 QStringList{QStringLiteral("'12a' is not a valid integer value")});
         const auto &champion = PresetRates[2];
         QCOMPARE(rig.spinValues(), QList<int>(champion.begin(), champion.end()));
         QCOMPARE(rig.settings(), before);
@@ -232,7 +234,8 @@ private slots:
     void missingFileIsWrittenFromTheDefaults() {
         Rig rig;
         QCOMPARE(loadSettingsAtStartUp(rig.w.context), false);
-        QCOMPARE(rig.w.fake.messages.texts, QStringList{QStringLiteral("Cannot open file setup.ini")});
+        QCOMPARE(rig.w.fake.messages.texts,
+                 QStringList{QStringLiteral("Cannot open file setup.ini")});
         const auto &god = PresetRates[3];
         QCOMPARE(rig.spinValues(), QList<int>(god.begin(), god.end()));
         QCOMPARE(splitTextLines(rig.settings()), currentSettingsLines(rig.w.context));

@@ -53,8 +53,9 @@ private slots:
                 Group group;
                 const char *name;
                 int low, high, points;
-            } sides[] = {{Group::RightwardElephant, "right", w.rightLow, w.rightHigh, w.rightPoints},
-                         {Group::LeftwardElephant, "left", w.leftLow, w.leftHigh, w.leftPoints}};
+            } sides[] = {
+                {Group::RightwardElephant, "right", w.rightLow, w.rightHigh, w.rightPoints},
+                {Group::LeftwardElephant, "left", w.leftLow, w.leftHigh, w.leftPoints}};
             for (const auto &side : sides) {
                 const std::pair<int, int> cases[] = {{side.low, -1},
                                                      {side.low + 1, side.points},
@@ -150,11 +151,11 @@ private slots:
             << Group::LeftwardElephant << 4
             << QList<int>{2, 300, 1, 3, 240, 1, 5, 240, 1, 9, 220, 1, 10, 230, -1} << 3;
         QTest::newRow("bees from the left")
-            << Group::RightwardBee << 1
-            << QList<int>{1, 100, 1, 3, 200, 1, 6, 200, 1, 7, 220, -3} << 3;
+            << Group::RightwardBee << 1 << QList<int>{1, 100, 1, 3, 200, 1, 6, 200, 1, 7, 220, -3}
+            << 3;
         QTest::newRow("bees from the right")
-            << Group::LeftwardBee << 7
-            << QList<int>{2, 500, 1, 4, 400, 1, 8, 400, 1, 9, 380, -1} << 4;
+            << Group::LeftwardBee << 7 << QList<int>{2, 500, 1, 4, 400, 1, 8, 400, 1, 9, 380, -1}
+            << 4;
     }
     void searchWithinGroup() {
         QFETCH(Group, group);
@@ -183,12 +184,18 @@ private slots:
         QTest::addColumn<Group>("group");
         QTest::addColumn<int>("x");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("aim 1, bee from the left at 234") << 1 << Group::RightwardBee << 234 << "hit";
-        QTest::newRow("aim 1, bee from the left at 240") << 1 << Group::RightwardBee << 240 << "reached";
-        QTest::newRow("aim 7, bee from the right at 374") << 7 << Group::LeftwardBee << 374 << "hit";
-        QTest::newRow("aim 7, bee from the right at 368") << 7 << Group::LeftwardBee << 368 << "reached";
-        QTest::newRow("aim 1, only a bee from the right") << 1 << Group::LeftwardBee << 400 << "miss";
-        QTest::newRow("aim 7, only a bee from the left") << 7 << Group::RightwardBee << 200 << "miss";
+        QTest::newRow("aim 1, bee from the left at 234")
+            << 1 << Group::RightwardBee << 234 << "hit";
+        QTest::newRow("aim 1, bee from the left at 240")
+            << 1 << Group::RightwardBee << 240 << "reached";
+        QTest::newRow("aim 7, bee from the right at 374")
+            << 7 << Group::LeftwardBee << 374 << "hit";
+        QTest::newRow("aim 7, bee from the right at 368")
+            << 7 << Group::LeftwardBee << 368 << "reached";
+        QTest::newRow("aim 1, only a bee from the right")
+            << 1 << Group::LeftwardBee << 400 << "miss";
+        QTest::newRow("aim 7, only a bee from the left")
+            << 7 << Group::RightwardBee << 200 << "miss";
         QTest::newRow("aim 1, only an elephant") << 1 << Group::RightwardElephant << 30 << "miss";
         QTest::newRow("aim 2, only a bee") << 2 << Group::RightwardBee << 30 << "miss";
     }

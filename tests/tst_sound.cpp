@@ -113,7 +113,8 @@ private slots:
     void fileNamesFitTheirLabels_data() {
         QTest::addColumn<QByteArray>("path");
         QTest::newRow("short") << QByteArray("/games/krumlix/intro.wav");
-        QTest::newRow("long") << QByteArray("/a/an_extremely_long_sound_file_name_for_an_event.wav");
+        QTest::newRow("long") << QByteArray(
+            "/a/an_extremely_long_sound_file_name_for_an_event.wav");
         QTest::newRow("windows path") << QByteArray("C:\\Sounds\\bee.wav");
     }
     void fileNamesFitTheirLabels() {

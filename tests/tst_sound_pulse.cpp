@@ -98,8 +98,8 @@ struct PulseRig {
     QTemporaryDir dir;
     test::GameWindows w;
     QtSoundOutput output;
-    Platform platform{w.fake.counter, w.fake.waiter, w.fake.keyboard, w.fake.messages,
-                      w.fake.timeOfDay, w.fake.random, output, w.fake.browser};
+    Platform platform{w.fake.counter,   w.fake.waiter, w.fake.keyboard, w.fake.messages,
+                      w.fake.timeOfDay, w.fake.random, output,          w.fake.browser};
     AppContext context{w.shared, platform, w.errors, {}, {}};
     TSound sound{context, nullptr};
 };

@@ -113,8 +113,9 @@ private slots:
         const int days[] = {1, 2, 3, 11, 12, 13, 21, 22, 23, 31};
         const char *suffixes[] = {"st", "nd", "rd", "th", "th", "th", "st", "nd", "rd", "st"};
         for (int i = 0; i < 10; ++i)
-            QTest::addRow("%d", days[i]) << QDate(2001, 1, days[i])
-                                         << QStringLiteral("January %1%2 2001").arg(days[i]).arg(QLatin1String(suffixes[i]));
+            QTest::addRow("%d", days[i])
+                << QDate(2001, 1, days[i])
+                << QStringLiteral("January %1%2 2001").arg(days[i]).arg(QLatin1String(suffixes[i]));
         QTest::newRow("5 May 2000") << QDate(2000, 5, 5) << "May 5th 2000";
     }
     void todaysDate() {

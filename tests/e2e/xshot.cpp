@@ -13,7 +13,9 @@
 
 namespace {
 
-bool near(int a, int b) { return std::abs(a - b) <= 8; }
+bool near(int a, int b) {
+    return std::abs(a - b) <= 8;
+}
 
 int count(const QImage &image, int x, int y, int w, int h, QRgb wanted) {
     int n = 0;
@@ -35,7 +37,8 @@ int count(const QImage &image, int x, int y, int w, int h, QRgb wanted) {
 int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: xshot OUT.png [pixel X Y] [white X Y W H] [colour R G B X Y W H]\n");
+        std::fprintf(stderr,
+                     "usage: xshot OUT.png [pixel X Y] [white X Y W H] [colour R G B X Y W H]\n");
         return 2;
     }
     const QImage image = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
@@ -52,7 +55,8 @@ int main(int argc, char **argv) {
             std::printf("%d\n", count(image, arg(1), arg(2), arg(3), arg(4), qRgb(255, 255, 255)));
             i += 5;
         } else if (cmd == "colour" && i + 7 < argc) {
-            std::printf("%d\n", count(image, arg(4), arg(5), arg(6), arg(7), qRgb(arg(1), arg(2), arg(3))));
+            std::printf("%d\n",
+                        count(image, arg(4), arg(5), arg(6), arg(7), qRgb(arg(1), arg(2), arg(3))));
             i += 8;
         } else {
             std::fprintf(stderr, "xshot: bad arguments at %s\n", argv[i]);

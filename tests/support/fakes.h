@@ -93,9 +93,7 @@ public:
 /// Hands out scripted draws, then `fallback` for ever.
 class ScriptedRandom final : public RandomSource {
 public:
-    void seed(std::uint32_t s) override {
-        seeds.push_back(s);
-    }
+    void seed(std::uint32_t s) override { seeds.push_back(s); }
     int below1000() override {
         ++draws;
         if (!script.empty()) {

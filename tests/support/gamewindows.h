@@ -53,8 +53,8 @@ struct GameWindows {
     GameWindows() {
         shared.ProgramDir = folder.programDir();
         context.windows.Stats->CheckBox1->setChecked(false); // as the folder's settings say
-        fake.random.fallback = 999; // no animal ever enters
-        fake.counter.step = 1;      // a millisecond passes with every reading
+        fake.random.fallback = 999;                          // no animal ever enters
+        fake.counter.step = 1; // a millisecond passes with every reading
     }
 
     TForm1 &game() { return *context.windows.Form1; }
