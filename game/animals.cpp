@@ -147,11 +147,15 @@ void GameRun::AnimalStep() {
 
             switch (g) {
             case Group::RightwardElephant:
-                if (x > ZoneEdge[2] - 31 && s_.BonusLevel > 2)
+            case Group::LeftwardElephant: {
+                // Measured along the flight: the middle zone's near edge,
+                // its far edge, and the far side of the field.
+                const bool right = g == Group::RightwardElephant;
+                if ((right ? x > ZoneEdge[2] - 31 : x < ZoneEdge[3] - 31) && s_.BonusLevel > 2)
                     s_.BonusLevel = 2;
-                if (x > ZoneEdge[3] - 31 && s_.BonusLevel > 1)
+                if ((right ? x > ZoneEdge[3] - 31 : x < ZoneEdge[2] - 31) && s_.BonusLevel > 1)
                     s_.BonusLevel = 1;
-                if (x > 630) {
+                if (right ? x > 630 : x < -55) {
                     s_.BonusLevel = 0;
                     ++s_.ElephantEscapeCount;
                     s_.RunScore -= 10;
@@ -160,20 +164,7 @@ void GameRun::AnimalStep() {
                     x = l.entryX;
                 }
                 break;
-            case Group::LeftwardElephant:
-                if (x < ZoneEdge[3] - 31 && s_.BonusLevel > 2)
-                    s_.BonusLevel = 2;
-                if (x < ZoneEdge[2] - 31 && s_.BonusLevel > 1)
-                    s_.BonusLevel = 1;
-                if (x < -55) {
-                    s_.BonusLevel = 0;
-                    ++s_.ElephantEscapeCount;
-                    s_.RunScore -= 10;
-                    state = 0;
-                    field_.fillBlack(x, l.eraseY1, x + l.eraseWidth, l.eraseY2);
-                    x = l.entryX;
-                }
-                break;
+            }
             case Group::RightwardBee:
                 // The bee flies on; the run ends after this tick.
                 if (x > BeeFromLeftReaches[AimPosition])
