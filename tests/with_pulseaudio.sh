@@ -9,7 +9,8 @@ export PULSE_RUNTIME_PATH="$work/runtime" PULSE_STATE_PATH="$work/state" HOME="$
 mkdir -p "$PULSE_RUNTIME_PATH" "$PULSE_STATE_PATH"
 cleanup() {
     PULSE_SERVER="unix:$work/native" pactl exit >/dev/null 2>&1 || true
-    [ -f "$work/pid" ] && kill "$(cat "$work/pid")" 2>/dev/null || true
+    # Our own server only: the pid file lies in our runtime folder.
+    [ -f "$PULSE_RUNTIME_PATH/pid" ] && kill "$(cat "$PULSE_RUNTIME_PATH/pid")" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -20,5 +21,4 @@ pulseaudio --daemonize=yes --exit-idle-time=-1 -n --use-pid-file=yes \
 export PULSE_SERVER="unix:$work/native" KRUMLIX_TEST_SINK="$sink"
 for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl set-default-sink "$sink"
-pgrep -n -x pulseaudio >"$work/pid" || true
 "$@"

@@ -1,0 +1,615 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The figures the game promises, measured in one program: the work of one
+// tick, a real run on the event loop (its processor time and the spacing of
+// its ticks) beside the same run with a polling wait, the time an event sound
+// takes to start, the start-up of the real program to its menu, and the peak
+// memory of a run. Prints details as it goes and, as its last line:
+//
+//   bench: tick_work_us=N cpu_pct=N tick_p50_ms=N tick_p99_ms=N busy_cpu_pct=N
+//          sound_us=N startup_ms=N rss_mb=N          (on one line)
+//
+//   krumlix_bench [GAME_FOLDER] [RUN_SECONDS]
+//
+// Needs an X server with xdotool and a sound server; bench/run-bench.sh
+// provides both.
+#include "tickwork.h"
+
+#include "app/appcontext.h"
+#include "app/controls.h"
+#include "app/errors.h"
+#include "app/systemplatform.h"
+#include "game/lanes.h"
+#include "game/unit1.h"
+#include "settings/presetrates.h"
+#include "settings/unit2.h"
+#include "sound/unit4.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QPaintEvent>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace krumlix::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int DefaultRunSeconds = 21;
+/// The user-defined level of the runs: elephants enter as often as in the
+/// first half-minute of "3. Champion", bees never (a bee would end the run).
+constexpr int ElephantRate = 60;
+constexpr int SoundCalls = 200;
+constexpr int SoundIntervalMs = 60;
+constexpr int Starts = 5;
+constexpr int PollMs = 5;
+
+double msBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double usBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::micro>(to - from).count();
+}
+
+/// User and system time of the whole process, all its threads, in seconds.
+struct CpuTime {
+    double user = 0;
+    double system = 0;
+    double total() const { return user + system; }
+};
+CpuTime cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+}
+
+/// User plus system time of each thread of this process, in seconds, by
+/// thread id and name.
+std::map<QString, double> threadCpuSeconds() {
+    std::map<QString, double> threads;
+    const double tick = double(sysconf(_SC_CLK_TCK));
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(tid + QStringLiteral("/stat")));
+        QFile comm(tasks.filePath(tid + QStringLiteral("/comm")));
+        if (!stat.open(QIODevice::ReadOnly) || !comm.open(QIODevice::ReadOnly))
+            continue;
+        // The fields after the name: state is the 3rd, utime the 14th, stime the 15th.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 13)
+            continue;
+        const QString name = tid + QLatin1Char(' ') + QString::fromUtf8(comm.readAll().trimmed());
+        threads[name] = (fields[11].toDouble() + fields[12].toDouble()) / tick;
+    }
+    return threads;
+}
+
+/// The time this thread has spent ready to run but waiting for a processor,
+/// in nanoseconds, from the scheduler's statistics; 0 when they are not kept.
+class RunQueueWait {
+public:
+    RunQueueWait() : fd_(open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC)) {}
+    ~RunQueueWait() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    RunQueueWait(const RunQueueWait &) = delete;
+    RunQueueWait &operator=(const RunQueueWait &) = delete;
+
+    std::uint64_t nanoseconds() const {
+        // "time on the processor, time waiting for it, time slices", in ns.
+        char text[128];
+        const ssize_t n = fd_ >= 0 ? pread(fd_, text, sizeof text - 1, 0) : -1;
+        if (n <= 0)
+            return 0;
+        text[n] = 0;
+        unsigned long long running = 0, waiting = 0;
+        return std::sscanf(text, "%llu %llu", &running, &waiting) == 2 ? waiting : 0;
+    }
+
+private:
+    int fd_;
+};
+
+/// The peak resident memory of this process so far, in MiB.
+double peakRssMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // KiB on Linux
+}
+
+/// Handles messages for `ms` milliseconds, as the program's event loop would.
+void spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+/// Reports an error that escaped a handler instead of letting it through the
+/// toolkit, as the program's own application object does.
+class BenchApplication final : public QApplication {
+public:
+    BenchApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+    ErrorHandler *errors = nullptr;
+
+    bool notify(QObject *receiver, QEvent *event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const KrumlixError &error) {
+            if (errors)
+                errors->report(error);
+            return false;
+        }
+    }
+};
+
+/// The wait written the plain way: handle the pending messages, read the
+/// counter, and again, until the time is up. The processor never rests.
+class BusyWaiter final : public TickWaiter {
+public:
+    explicit BusyWaiter(MillisecondCounter &counter) : counter_(counter) {}
+    void waitSince(std::uint32_t start, std::uint32_t ms) override {
+        do {
+            QCoreApplication::processEvents();
+        } while (counter_.now() - start < ms);
+    }
+
+private:
+    MillisecondCounter &counter_;
+};
+
+/// Hands every wait of the run to the waiter in use and notes the tick's
+/// start as the run gave it, when the wait began and when it returned. The
+/// run reads its next start straight after the wait returns, so the return
+/// marks the next tick's start on the fine clock.
+class RecordingWaiter final : public TickWaiter {
+public:
+    struct Wait {
+        std::uint32_t start;     ///< the tick's start on the millisecond counter
+        Clock::time_point asked; ///< the tick's work done, the wait begins
+        Clock::time_point woke;  ///< the wait over, the next tick begins
+        std::uint64_t queuedNs;  ///< the thread's run-queue wait so far, at `woke`
+    };
+
+    explicit RecordingWaiter(TickWaiter &inner) : inner_(&inner) {}
+
+    /// Waits through `inner` from now on, with a fresh record.
+    void use(TickWaiter &inner) {
+        inner_ = &inner;
+        waits_.clear();
+    }
+    const std::vector<Wait> &waits() const { return waits_; }
+    /// Runs at every wait, before it.
+    std::function<void()> onWait;
+
+    void waitSince(std::uint32_t start, std::uint32_t ms) override {
+        const Clock::time_point asked = Clock::now();
+        if (onWait)
+            onWait();
+        inner_->waitSince(start, ms);
+        const Clock::time_point woke = Clock::now();
+        waits_.push_back({start, asked, woke, queue_.nanoseconds()});
+    }
+
+private:
+    RunQueueWait queue_;
+    TickWaiter *inner_;
+    std::vector<Wait> waits_;
+};
+
+/// Adds up the part of the playing field the game window repaints: the
+/// rectangle of each paint event of the field widget, which it draws whole.
+class PaintCounter final : public QObject {
+public:
+    long long pixels = 0;
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint) {
+            const QRect rect = static_cast<QPaintEvent *>(event)->rect();
+            pixels += static_cast<long long>(rect.width()) * rect.height();
+            ++paints;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+/// The platform of the program, every part real, with the tick wait passed
+/// through the recorder.
+struct BenchPlatform {
+    SystemCounter counter;
+    EventLoopWaiter eventLoopWaiter{counter};
+    BusyWaiter busyWaiter{counter};
+    RecordingWaiter waiter{eventLoopWaiter};
+    X11KeyboardRepeat keyboard;
+    DialogMessageBox messages;
+    SystemTimeOfDay timeOfDay;
+    MersenneRandom random;
+    QtSoundOutput sound;
+    DesktopBrowser browser;
+    Platform platform{counter, waiter, keyboard, messages, timeOfDay, random, sound, browser};
+};
+
+struct RunFigures {
+    double wallS = 0;
+    double cpuS = 0;
+    double cpuPct = 0;
+    int ticks = 0;
+    Summary intervalMs;        ///< between consecutive tick starts, fine clock
+    Summary counterIntervalMs; ///< the same from the starts the run gave, whole ms
+    Summary workUs;            ///< from a tick's start to its wait
+    Summary ownIntervalMs;     ///< start to start less the time spent waiting for a processor
+    double queuedMs = 0;       ///< the main thread waiting for a processor, in total
+    int lateTicks = 0;         ///< started more than 51 ms after the last one
+    double lateQueuedMs = 0;   ///< their mean wait for a processor
+    int fieldPaints = 0;
+    long long fieldPixels = 0; ///< repainted, in field pixels
+    double meanInFlight = 0;
+    int maxInFlight = 0;
+    int elephantsEntered = 0;
+    int elephantsEscaped = 0;
+    double userS = 0;
+    double systemS = 0;
+    QString threads; ///< the processor time of each thread that had any
+};
+
+int animalsInFlight(GameRun &game) {
+    int flying = 0;
+    for (Group g : AllGroups)
+        for (int i = 1; i <= SlotsPerGroup; ++i)
+            flying += game.group(g).state[i] != 0 ? 1 : 0;
+    return flying;
+}
+
+/// One run of the game window as the menu starts it, ended by a timer after
+/// `seconds`, with every tick's wait done by `inner`.
+RunFigures playRun(TForm1 &form1, SharedState &shared, BenchPlatform &platform, TickWaiter &inner,
+                   int seconds) {
+    GameRun &game = form1.game();
+    platform.waiter.use(inner);
+    long long flyingSum = 0;
+    int flyingMax = 0;
+    platform.waiter.onWait = [&] {
+        const int flying = animalsInFlight(game);
+        flyingSum += flying;
+        flyingMax = std::max(flyingMax, flying);
+    };
+    PaintCounter painted;
+    form1.PaintBox1->installEventFilter(&painted);
+    // What the menu does to start a game; the paint dispatch then plays it.
+    shared.GameState = 4;
+    QTimer end;
+    end.setSingleShot(true);
+    end.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&end, &QTimer::timeout, &form1, [&game] { game.StopFlag = 1; });
+    end.start(seconds * 1000);
+
+    const std::map<QString, double> threads0 = threadCpuSeconds();
+    const CpuTime cpu0 = cpuSeconds();
+    const Clock::time_point wall0 = Clock::now();
+    form1.FormPaint(); // returns when the run has ended
+    const Clock::time_point wall1 = Clock::now();
+    const CpuTime cpu1 = cpuSeconds();
+    const std::map<QString, double> threads1 = threadCpuSeconds();
+    platform.waiter.onWait = nullptr;
+    form1.PaintBox1->removeEventFilter(&painted);
+
+    RunFigures f;
+    f.wallS = msBetween(wall0, wall1) / 1000.0;
+    f.cpuS = cpu1.total() - cpu0.total();
+    f.userS = cpu1.user - cpu0.user;
+    f.systemS = cpu1.system - cpu0.system;
+    for (const auto &[thread, seconds] : threads1) {
+        const auto before = threads0.find(thread);
+        const double used = seconds - (before != threads0.end() ? before->second : 0.0);
+        if (used > 0)
+            f.threads += QStringLiteral(" %1 %2 s,").arg(thread).arg(used, 0, 'f', 2);
+    }
+    f.threads.chop(1);
+    f.cpuPct = f.wallS > 0 ? f.cpuS / f.wallS * 100.0 : 0;
+    f.ticks = game.ticksPlayed();
+    const std::vector<RecordingWaiter::Wait> &waits = platform.waiter.waits();
+    std::vector<double> intervals, counterIntervals, work, ownIntervals;
+    for (std::size_t i = 1; i < waits.size(); ++i) {
+        const double interval = msBetween(waits[i - 1].woke, waits[i].woke);
+        const double queued = double(waits[i].queuedNs - waits[i - 1].queuedNs) / 1e6;
+        intervals.push_back(interval);
+        ownIntervals.push_back(interval - queued);
+        f.queuedMs += queued;
+        if (interval > 51.0) {
+            ++f.lateTicks;
+            f.lateQueuedMs += queued;
+        }
+        counterIntervals.push_back(double(waits[i].start - waits[i - 1].start));
+        work.push_back(usBetween(waits[i - 1].woke, waits[i].asked));
+    }
+    f.intervalMs = summarise(intervals);
+    f.counterIntervalMs = summarise(counterIntervals);
+    f.workUs = summarise(work);
+    f.ownIntervalMs = summarise(ownIntervals);
+    if (f.lateTicks > 0)
+        f.lateQueuedMs /= f.lateTicks;
+    f.meanInFlight = waits.empty() ? 0 : double(flyingSum) / double(waits.size());
+    f.maxInFlight = flyingMax;
+    f.elephantsEntered = shared.ElephantCount;
+    f.elephantsEscaped = shared.ElephantEscapeCount;
+    f.fieldPaints = painted.paints;
+    f.fieldPixels = painted.pixels;
+    if (end.isActive())
+        std::printf("run: ended by the game after %.2f s, before the timer\n", f.wallS);
+    return f;
+}
+
+void printRun(const char *name, const RunFigures &f) {
+    std::printf("%s: %.2f s, %d ticks, cpu %.3f s = %.2f %% of a core, %.0f us a tick\n", name,
+                f.wallS, f.ticks, f.cpuS, f.cpuPct, f.ticks > 0 ? f.cpuS * 1e6 / f.ticks : 0.0);
+    std::printf("%s: cpu user %.3f s, system %.3f s; by thread:%s\n", name, f.userS, f.systemS,
+                qPrintable(f.threads));
+    std::printf("%s: tick start to start (ms): median %.3f, mean %.3f, p99 %.3f, max %.3f;"
+                " on the ms counter: median %.0f, p99 %.0f, max %.0f\n",
+                name, f.intervalMs.median, f.intervalMs.mean, f.intervalMs.p99, f.intervalMs.max,
+                f.counterIntervalMs.median, f.counterIntervalMs.p99, f.counterIntervalMs.max);
+    std::printf("%s: waited for a processor %.1f ms in all; %d ticks late by over 1 ms, having "
+                "waited %.2f ms each on average; start to start less that wait (ms): median "
+                "%.3f, p99 %.3f\n",
+                name, f.queuedMs, f.lateTicks, f.lateQueuedMs, f.ownIntervalMs.median,
+                f.ownIntervalMs.p99);
+    std::printf("%s: tick start to its wait (us): median %.1f, mean %.1f, p99 %.1f, max %.1f\n",
+                name, f.workUs.median, f.workUs.mean, f.workUs.p99, f.workUs.max);
+    std::printf("%s: field repainted %d times, %.0f pixels a tick on average (the field has %d)\n",
+                name, f.fieldPaints, f.ticks > 0 ? double(f.fieldPixels) / f.ticks : 0.0,
+                FieldWidth * FieldHeight);
+    std::printf("%s: animals in flight: mean %.1f, max %d; elephants entered %d, escaped %d\n",
+                name, f.meanInFlight, f.maxInFlight, f.elephantsEntered, f.elephantsEscaped);
+}
+
+/// `PlayEventSound` for the events 2, 3 and 4 in turn, its own time only,
+/// with the game folder's sounds loaded.
+std::optional<Summary> measureSound(TSound &sound, const QString &gameFolder) {
+    const std::array<const char *, 3> files{"elephantdie.wav", "beedie.wav", "miss.wav"};
+    for (int e = 2; e <= 4; ++e) {
+        const QString path = QDir(gameFolder).filePath(QString::fromLatin1(files[e - 2]));
+        if (!QFile::exists(path)) {
+            std::printf("sound: %s is missing\n", qPrintable(path));
+            return std::nullopt;
+        }
+        sound.setPath(e, path.toLocal8Bit());
+    }
+    spin(1000); // the sounds load in the background
+    std::vector<double> micros;
+    int streams = -1;
+    for (int i = 0; i < SoundCalls; ++i) {
+        const int e = 2 + i % 3;
+        const Clock::time_point start = Clock::now();
+        sound.PlayEventSound(e);
+        micros.push_back(usBetween(start, Clock::now()));
+        spin(SoundIntervalMs);
+        if (i == SoundCalls / 2 && qEnvironmentVariableIsSet("PULSE_SERVER")) {
+            // Evidence that the sound server is playing what is started.
+            QProcess pactl;
+            pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
+                                                  QStringLiteral("sink-inputs")});
+            if (pactl.waitForFinished(2000) && pactl.exitCode() == 0)
+                streams = int(pactl.readAllStandardOutput().count('\n'));
+        }
+    }
+    const Summary s = summarise(micros);
+    std::printf("sound: %d calls every %d ms, PlayEventSound (us): median %.1f, mean %.1f, p99 "
+                "%.1f, max %.1f; streams on the sound server mid-way: %d\n",
+                SoundCalls, SoundIntervalMs, s.median, s.mean, s.p99, s.max, streams);
+    return s;
+}
+
+bool copyFolder(const QString &from, const QString &to) {
+    for (const QFileInfo &file : QDir(from).entryInfoList(QDir::Files)) {
+        if (!QFile::copy(file.absoluteFilePath(), QDir(to).filePath(file.fileName())))
+            return false;
+    }
+    return true;
+}
+
+/// True when a window of that exact title is visible on the display.
+bool windowVisible(const QString &titlePattern) {
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                  QStringLiteral("--name"), titlePattern});
+    if (!search.waitForFinished(5000))
+        return false;
+    return search.exitCode() == 0 && !search.readAllStandardOutput().trimmed().isEmpty();
+}
+
+/// The peak resident memory of another process, in MiB, or -1.
+double processPeakRssMb(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+/// The real program started from a fresh copy of its folder, until its menu
+/// window is seen from outside; the median of `Starts` starts, or nothing.
+std::optional<double> measureStartup(const QString &gameFolder) {
+    const QString program = QDir(gameFolder).filePath(QStringLiteral("krumlix"));
+    const QString menuTitle = QStringLiteral("^Welcome to Krumlix$");
+    if (windowVisible(menuTitle)) {
+        std::printf("startup: a menu window is already on the display\n");
+        return std::nullopt;
+    }
+    std::vector<double> shown;
+    for (int i = 0; i < Starts; ++i) {
+        QTemporaryDir folder;
+        if (!folder.isValid() || !copyFolder(gameFolder, folder.path())) {
+            std::printf("startup: cannot copy %s\n", qPrintable(gameFolder));
+            return std::nullopt;
+        }
+        QProcess game;
+        game.setProgram(program);
+        game.setWorkingDirectory(folder.path());
+        game.setStandardOutputFile(QProcess::nullDevice());
+        game.setStandardErrorFile(QProcess::nullDevice());
+
+        QElapsedTimer clock;
+        clock.start();
+        game.start();
+        if (!game.waitForStarted(5000)) {
+            std::printf("startup: cannot start %s\n", qPrintable(program));
+            return std::nullopt;
+        }
+        double ms = -1;
+        int polls = 0;
+        while (clock.elapsed() < 10000 && game.state() == QProcess::Running) {
+            ++polls;
+            if (windowVisible(menuTitle)) {
+                ms = double(clock.nsecsElapsed()) / 1e6;
+                break;
+            }
+            QThread::msleep(PollMs);
+        }
+        const double rss = processPeakRssMb(game.processId());
+        // SIGTERM, which the program answers by putting the keyboard back.
+        game.terminate();
+        if (!game.waitForFinished(5000)) {
+            game.kill();
+            game.waitForFinished(5000);
+        }
+        if (ms < 0) {
+            std::printf("startup: no menu window within 10 s (start %d)\n", i + 1);
+            return std::nullopt;
+        }
+        std::printf("startup %d: menu seen after %.1f ms (%d polls), program's peak rss %.1f MiB\n",
+                    i + 1, ms, polls, rss);
+        shown.push_back(ms);
+    }
+    const Summary s = summarise(shown);
+    std::printf("startup: %d starts, median %.1f ms, mean %.1f ms, max %.1f ms\n", Starts, s.median,
+                s.mean, s.max);
+    return s.median;
+}
+
+int run(int argc, char **argv) {
+    BenchApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Krumlix"));
+    QApplication::setApplicationDisplayName(QString());
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    const QString gameFolder =
+        QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(KRUMLIX_GAME_DIR))
+            .absolutePath();
+    const int runSeconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : DefaultRunSeconds;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    std::printf("setup: game folder %s, platform %s, device pixel ratio %.2f, runs of %d s%s\n",
+                qPrintable(gameFolder), qPrintable(QGuiApplication::platformName()), ratio,
+                runSeconds, runSeconds < 20 ? " (shorter than 20 s: indicative only)" : "");
+
+    // The program works in a copy of its folder, as when started from it.
+    QTemporaryDir work;
+    if (!work.isValid() || !copyFolder(gameFolder, work.path()) || !QDir::setCurrent(work.path())) {
+        std::printf("setup: cannot set up a copy of %s\n", qPrintable(gameFolder));
+        return 1;
+    }
+
+    // The whole program, as its entry point builds it.
+    auto platform = std::make_unique<BenchPlatform>();
+    SharedState shared;
+    ErrorHandler errors(platform->messages);
+    app.errors = &errors;
+    AppContext context{shared, platform->platform, errors, {}, [] {}};
+    std::unique_ptr<TForm1> form1(createWindows(context));
+
+    Tsetup &setup = *context.windows.setup;
+    setup.RadioGroup1->setItemIndex(UserDefinedLevel);
+    for (int n = 1; n <= 6; ++n)
+        setup.spinEdit(n)->setValue(ElephantRate);
+    for (int n = 7; n <= RateCount; ++n)
+        setup.spinEdit(n)->setValue(0);
+
+    // Not -1, so the window's first activation does not start the program
+    // proper with its menu: the after-run screen, whose paint only cleans up.
+    shared.GameState = 0;
+    if (screen)
+        form1->move(screen->availableGeometry().center() - form1->rect().center());
+    form1->show();
+    QElapsedTimer exposing;
+    exposing.start();
+    while (!(form1->windowHandle() && form1->windowHandle()->isExposed()) &&
+           exposing.elapsed() < 5000)
+        spin(10);
+    if (!form1->windowHandle() || !form1->windowHandle()->isExposed()) {
+        std::printf("setup: the game window was not exposed within 5 s\n");
+        return 1;
+    }
+    spin(300);
+
+    const RunFigures eventLoop =
+        playRun(*form1, shared, *platform, platform->eventLoopWaiter, runSeconds);
+    const double rssMb = peakRssMb();
+    printRun("run, event-loop wait", eventLoop);
+    std::printf("run, event-loop wait: peak rss of this process after it %.1f MiB\n", rssMb);
+    spin(500);
+
+    const RunFigures busy = playRun(*form1, shared, *platform, platform->busyWaiter, runSeconds);
+    printRun("run, polling wait", busy);
+    std::printf("runs: the polling wait takes %.1f times the processor time\n",
+                eventLoop.cpuS > 0 ? busy.cpuS / eventLoop.cpuS : 0.0);
+    spin(300);
+
+    const TickWork work40 = measureTickWork(5000, ratio);
+    const Summary tick = summarise(work40.micros);
+    std::printf("tick work: %zu ticks, 40 animals, ratio %.2f, readout chars %lld (us): median "
+                "%.1f, mean %.1f, p99 %.1f, max %.1f\n",
+                work40.micros.size(), ratio, static_cast<long long>(work40.readoutChars),
+                tick.median, tick.mean, tick.p99, tick.max);
+
+    const std::optional<Summary> sound = measureSound(*context.windows.Sound, gameFolder);
+    form1->hide();
+    spin(200);
+    const std::optional<double> startup = measureStartup(gameFolder);
+    if (!sound || !startup) {
+        std::printf("incomplete: no figures line\n");
+        return 1;
+    }
+
+    std::printf("bench: tick_work_us=%.2f cpu_pct=%.2f tick_p50_ms=%.2f tick_p99_ms=%.2f "
+                "busy_cpu_pct=%.2f sound_us=%.2f startup_ms=%.2f rss_mb=%.2f\n",
+                tick.median, eventLoop.cpuPct, eventLoop.intervalMs.median,
+                eventLoop.intervalMs.p99, busy.cpuPct, sound->median, *startup, rssMb);
+    return 0;
+}
+
+} // namespace
+} // namespace krumlix::bench
+
+int main(int argc, char **argv) {
+    return krumlix::bench::run(argc, argv);
+}

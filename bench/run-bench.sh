@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs krumlix_bench under an X server of its own (Xvfb, where the program's
+# windows are shown through the xcb platform and its menu is looked for with
+# xdotool) and a PulseAudio server of its own with a null sink
+# (tests/with_pulseaudio.sh). The last line printed is the figures line.
+# Usage: bench/run-bench.sh [BUILD_DIR] [RUN_SECONDS]   (BUILD_DIR: build)
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$(cd "${1:-$top/build}" && pwd)
+shift $(($# > 0 ? 1 : 0))
+bench=$build/bench/krumlix_bench
+game=$build/krumlix
+if [ ! -x "$bench" ] || [ ! -x "$game/krumlix" ]; then
+    echo "run-bench: build first: cmake --build $build" >&2
+    exit 1
+fi
+for tool in Xvfb xdotool pulseaudio pactl; do
+    command -v "$tool" >/dev/null || { echo "run-bench: $tool is missing" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+cleanup() {
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# -displayfd: the server takes a free display number and tells it.
+# -noreset: the keyboard settings stay as they are when a client leaves.
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; echo "run-bench: no Xvfb" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")"
+export QT_QPA_PLATFORM=xcb
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$top/tests/with_pulseaudio.sh" "$bench" "$game" "$@"
