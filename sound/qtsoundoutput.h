@@ -4,16 +4,18 @@
 #include "app/platform.h"
 
 #include <QByteArray>
+#include <QThread>
 
-#include <map>
 #include <memory>
-
-class QSoundEffect;
 
 namespace krumlix {
 
+class SoundPlayer;
+
 /// Plays wave files through Qt Multimedia's sound effects, which keep the
 /// decoded sound in memory: each file is loaded once and started again at
+/// once. The effects live on a thread of their own, because starting one
+/// waits for the sound server to open a stream: a play request returns at
 /// once, so a sound never delays a tick or a key.
 class QtSoundOutput final : public SoundOutput {
 public:
@@ -23,15 +25,13 @@ public:
     QtSoundOutput &operator=(const QtSoundOutput &) = delete;
 
     void play(const QByteArray &path) override;
+    /// Returns once the sound has stopped.
     void stop() override;
-
     void preload(const QByteArray &path) override;
 
 private:
-    QSoundEffect *effectFor(const QByteArray &path);
-
-    std::map<QByteArray, std::unique_ptr<QSoundEffect>> effects_;
-    QSoundEffect *playing_ = nullptr;
+    QThread thread_;
+    SoundPlayer *player_; // lives on thread_
 };
 
 } // namespace krumlix
