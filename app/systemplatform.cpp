@@ -42,7 +42,13 @@ void EventLoopWaiter::waitSince(std::uint32_t start, std::uint32_t ms) {
 }
 
 void DialogMessageBox::show(const QString &caption, const QString &text) {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    // A message quoting a damaged line of megabytes would take the box
+    // seconds to lay out and fill the screen: its middle is left out.
+    constexpr qsizetype Keep = 150;
+    const QString shown = text.size() > 2 * Keep + 3
+                              ? text.left(Keep) + QStringLiteral("...") + text.right(Keep)
+                              : text;
+    QMessageBox box(QMessageBox::Critical, caption, shown, QMessageBox::Ok);
     box.exec();
 }
 

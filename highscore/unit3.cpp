@@ -235,7 +235,9 @@ void THighscore::Button11Click() {
     SharedState &s = context_.shared;
     LoadHighScores(s);
     recordLatestGame(s);
-    s.NewEntryRank = rankOfLatestGame(s);
+    // Before the first run there is no run to enter: a table holding scores
+    // below zero would otherwise take the empty record of the start-up.
+    s.NewEntryRank = s.GameState == -1 ? 12 : rankOfLatestGame(s);
     if (s.NewEntryRank == 12)
         return;
     QPointer<TForm6> congratulations = context_.windows.Form6;
