@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Helpers for faults while the game writes its files: a small disk of its
+// own, a game folder the player may not write to, saves in a child process
+// that is killed at a random moment.
+#pragma once
+
+#include "support/tempgame.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <random>
+
+namespace krumlix::test {
+
+/// The messages the game gives for a failing file operation or number.
+inline bool isGameMessage(const QString &text) {
+    static const QStringList fixed{
+        QStringLiteral("File not found"), QStringLiteral("Read beyond end of file"),
+        QStringLiteral("File access denied"), QStringLiteral("Disk full"),
+        QStringLiteral("Too many open files")};
+    if (fixed.contains(text))
+        return true;
+    const QString io = QStringLiteral("I/O error ");
+    if (text.startsWith(io)) {
+        bool ok = false;
+        text.mid(io.size()).toInt(&ok);
+        return ok;
+    }
+    return (text.startsWith(QStringLiteral("Cannot open file ")) && text.size() > 17) ||
+           (text.startsWith(QLatin1Char('\'')) &&
+            text.endsWith(QStringLiteral("' is not a valid integer value")));
+}
+
+/// The bytes of a file, or nothing when it cannot be read as one.
+inline std::optional<QByteArray> fileBytes(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return f.readAll();
+}
+
+/// A game folder on a file system of its own: a 16 KiB tmpfs mounted over a
+/// temporary folder, so that a test can take every free block. Where the
+/// mount is refused (no privilege for it), the folder is an ordinary one and
+/// a full disk is played by a file size limit instead (EFBIG, not ENOSPC).
+class SmallDisk {
+public:
+    SmallDisk() {
+        const QByteArray path = QFile::encodeName(dir_.path());
+        mounted_ = ::mount("tmpfs", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                           "size=16k,mode=0755") == 0;
+    }
+    ~SmallDisk() {
+        limit_.reset();
+        if (mounted_)
+            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    bool mounted() const { return mounted_; }
+    QString programDir() const { return dir_.path() + QLatin1Char('/'); }
+    QString path(const QString &name) const { return dir_.filePath(name); }
+
+    /// From now on no byte more fits: every free block of the tmpfs goes to
+    /// a filler file, or, without the mount, no file may grow past 16 bytes.
+    /// Returns false when the disk could not be filled.
+    bool fill() {
+        if (!mounted_) {
+            limit_ = std::make_unique<FileSizeLimit>(16);
+            return true;
+        }
+        const QByteArray filler = QFile::encodeName(path(QStringLiteral("filler")));
+        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0)
+            return false;
+        char block[4096] = {};
+        for (std::size_t size : {sizeof block, std::size_t{1}}) {
+            while (::write(fd, block, size) == static_cast<ssize_t>(size)) {
+            }
+        }
+        const bool full = errno == ENOSPC;
+        ::close(fd);
+        return full;
+    }
+    /// Gives the room back.
+    void release() {
+        limit_.reset();
+        QFile::remove(path(QStringLiteral("filler")));
+    }
+    /// The message the game is to give for a write on the full disk.
+    QString fullMessage() const {
+        return mounted_ ? QStringLiteral("Disk full") : QStringLiteral("I/O error %1").arg(EFBIG);
+    }
+
+private:
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    std::unique_ptr<FileSizeLimit> limit_;
+};
+
+/// Waits until `fd` can be read, at most `ms` milliseconds.
+inline bool readable(int fd, int ms) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, ms) == 1;
+}
+
+/// Runs `action` in a child process as the user "nobody", who may not write
+/// in a folder of root's, and returns what it gave back as text (the
+/// messages of its windows). Without root the child runs as the same user;
+/// the caller then takes the write permission away itself.
+inline std::optional<QString> asOtherUser(const std::function<QString()> &action) {
+    int out[2];
+    if (::pipe(out) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return std::nullopt;
+    if (child == 0) {
+        ::close(out[0]);
+        bool dropped = true;
+        if (::getuid() == 0)
+            dropped = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        const QByteArray text = dropped ? action().toUtf8() : QByteArray("(setuid failed)");
+        for (qsizetype done = 0; done < text.size();) {
+            const ssize_t n =
+                ::write(out[1], text.constData() + done, std::size_t(text.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        ::_exit(dropped ? 0 : 1);
+    }
+    ::close(out[1]);
+    QByteArray text;
+    char buffer[4096];
+    while (readable(out[0], 10000)) {
+        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        text.append(buffer, n);
+    }
+    ::close(out[0]);
+    ::kill(child, SIGKILL); // no-op when it has ended; ends a hung one
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return QString::fromUtf8(text);
+}
+
+/// What the file held after each kill.
+struct KillTally {
+    int old = 0;    ///< the file as it was before the child's saves
+    int fresh = 0;  ///< the file as the child's save made it
+    int broken = 0; ///< anything else: torn, empty, missing
+    int notReady = 0;
+    QByteArray firstBroken;
+    unsigned seed = 0;
+};
+
+/// `rounds` times: `reset` puts the old file in place, a child process runs
+/// `save(i)` for i = 0, 1, 2, ... without end, and is killed with SIGKILL a
+/// random 0..2 ms after it has begun; then the file must be `oldBytes` or
+/// `newBytes`, whole.
+inline KillTally killDuringSaves(int rounds, const QString &file, const QByteArray &oldBytes,
+                                 const QByteArray &newBytes, const std::function<void()> &reset,
+                                 const std::function<void(int)> &save) {
+    KillTally tally;
+    tally.seed = std::random_device{}();
+    std::mt19937 random(tally.seed);
+    std::uniform_int_distribution<int> delayUs(0, 2000);
+    for (int round = 0; round < rounds; ++round) {
+        reset();
+        int ready[2];
+        if (::pipe(ready) != 0)
+            break;
+        const pid_t child = ::fork();
+        if (child < 0)
+            break;
+        if (child == 0) {
+            ::close(ready[0]);
+            const char go = 'g';
+            if (::write(ready[1], &go, 1) != 1)
+                ::_exit(1);
+            for (int i = 0;; ++i)
+                save(i);
+        }
+        ::close(ready[1]);
+        char go = 0;
+        if (!readable(ready[0], 5000) || ::read(ready[0], &go, 1) != 1)
+            ++tally.notReady;
+        ::close(ready[0]);
+        ::usleep(static_cast<useconds_t>(delayUs(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        const std::optional<QByteArray> now = fileBytes(file);
+        if (now == oldBytes) {
+            ++tally.old;
+        } else if (now == newBytes) {
+            ++tally.fresh;
+        } else {
+            if (tally.broken++ == 0)
+                tally.firstBroken = now.value_or(QByteArray("(no file)"));
+        }
+    }
+    return tally;
+}
+
+} // namespace krumlix::test

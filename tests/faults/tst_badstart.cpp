@@ -1,0 +1,356 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program started on damaged or missing files: it reaches its menu with
+// the game's message, a run can be played, and a damaged file is left as it
+// was until the player saves over it.
+#include "app/systemplatform.h"
+#include "app/textfile.h"
+#include "faults/faultrig.h"
+#include "highscore/highscorefile.h"
+#include "highscore/unit7.h"
+#include "settings/settingsfile.h"
+#include "settings/unit9.h"
+#include "sound/unit4.h"
+#include "support/gamewindows.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <random>
+
+using namespace krumlix;
+
+namespace {
+
+QByteArray randomBytes(int size, unsigned seed) {
+    std::mt19937 random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &c : bytes)
+        c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+/// The message for a line that is no number, the line as the player would
+/// read it (its bytes as Latin-1).
+QString notInteger(const QByteArray &line) {
+    return QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(line));
+}
+
+/// Whether `told` is the message for `line`; a long line may be shown
+/// shortened, its start kept.
+bool saysNotInteger(const QString &told, const QByteArray &line) {
+    const QString whole = notInteger(line);
+    if (whole.size() <= 100)
+        return told == whole;
+    const QString end = QStringLiteral("' is not a valid integer value");
+    return test::isGameMessage(told) && told.startsWith(whole.left(60)) && told.endsWith(end);
+}
+
+/// The text up to the first line end.
+QByteArray firstLine(const QByteArray &bytes) {
+    qsizetype end = 0;
+    while (end < bytes.size() && bytes.at(end) != '\r' && bytes.at(end) != '\n')
+        ++end;
+    return bytes.left(end);
+}
+
+enum Content { Missing, Empty, Random, OneLongLine, Folder, ShortRandom, MegabyteLine, BelowZero };
+
+/// Puts `content` in place of `name` in the game folder; returns the bytes
+/// it holds (nothing for a missing file or a folder).
+QByteArray place(test::GameWindows &w, const QString &name, int content) {
+    const QString path = w.folder.dir.filePath(name);
+    QFile::remove(path);
+    QByteArray bytes;
+    switch (content) {
+    case Empty:
+        break;
+    case Random:
+        bytes = randomBytes(name == QLatin1String("tarvil.hig") ? 2520 : 4096, 7);
+        break;
+    case ShortRandom:
+        bytes = randomBytes(1000, 11);
+        break;
+    case OneLongLine:
+        bytes = QByteArray(10 * 1024 * 1024, '7');
+        break;
+    case MegabyteLine:
+        bytes = QByteArray(1024 * 1024, '7');
+        break;
+    case BelowZero: { // the shipped table, its last entry with -5 points
+        std::array<HighScoreEntry, 10> table;
+        table.fill(DefaultEntry());
+        table[9][HighScoreEntry::RunScore] = -5;
+        bytes = encodeHighScores(table.data());
+        break;
+    }
+    case Folder:
+        QDir(w.folder.dir.path()).mkpath(name + QStringLiteral("/inside"));
+        return bytes;
+    case Missing:
+        return bytes;
+    }
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return bytes;
+}
+
+/// What is at `name` now: its bytes, "(missing)" or "(folder)".
+QByteArray whatIsAt(test::GameWindows &w, const QString &name) {
+    const QFileInfo info(w.folder.dir.filePath(name));
+    if (info.isDir())
+        return QByteArrayLiteral("(folder)");
+    return test::fileBytes(info.filePath()).value_or(QByteArrayLiteral("(missing)"));
+}
+
+/// Starts the program as its entry point does (the game window shown; its
+/// activation loads the settings and opens the menu) and plays: `atStart`
+/// runs in the first menu, then a run is played to its end, and `afterRun`
+/// runs in the menu that follows; then the player quits. Any other window
+/// that opens by itself is closed and its name kept in `others`. Returns how
+/// many menus were seen.
+int startPlayAndQuit(test::GameWindows &w, const std::function<void()> &atStart,
+                     const std::function<void()> &afterRun, QStringList *others = nullptr) {
+    int menus = 0;
+    std::function<void(QWidget *)> onModal;
+    onModal = [&](QWidget *modal) {
+        if (modal != &w.menu()) {
+            if (others)
+                *others << modal->objectName();
+            static_cast<QDialog *>(modal)->done(0);
+            test::whenModal(onModal);
+            return;
+        }
+        ++menus;
+        QTest::qWait(20); // the menu's own activation
+        if (menus == 1) {
+            atStart();
+            QTest::keyClick(modal, Qt::Key_Return);
+        } else {
+            afterRun();
+            w.menu().Button6Click();
+        }
+    };
+    test::whenModal(onModal);
+    w.game().show();
+    if (!QTest::qWaitFor([&] { return menus == 1 && w.shared.GameState == 0; }, 20000))
+        return menus;
+    test::whenModal(onModal);
+    QTest::keyClick(&w.game(), Qt::Key_Return); // the after-run screen's Enter
+    return menus;
+}
+
+/// Answers the next modal window with `action`, then closes it.
+void whenOpenThenClose(const std::function<void(QDialog *)> &action) {
+    test::whenModal([action](QWidget *modal) {
+        auto *dialog = static_cast<QDialog *>(modal);
+        action(dialog);
+        if (dialog->isVisible())
+            dialog->done(0);
+    });
+}
+
+class ScriptedSaveChooser final : public FileChooser {
+public:
+    bool execute() override {
+        fileName = QStringLiteral("default.snd");
+        return true;
+    }
+};
+
+} // namespace
+
+class BadStartTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A damaged "setup.ini": the message for its first line, the menu up,
+    // a run played, the file left as it was; "Save settings" then writes a
+    // whole one that loads without a word. A missing one is written afresh.
+    void settingsFile_data() {
+        QTest::addColumn<int>("content");
+        QTest::addColumn<bool>("keptUntilSaved");
+        QTest::newRow("random bytes") << int(Random) << true;
+        QTest::newRow("one 10 MB line") << int(OneLongLine) << true;
+        QTest::newRow("0 bytes") << int(Empty) << true;
+        QTest::newRow("missing") << int(Missing) << false;
+    }
+    void settingsFile() {
+        QFETCH(int, content);
+        QFETCH(bool, keptUntilSaved);
+        test::GameWindows w;
+        const QString name = QStringLiteral("setup.ini");
+        const QByteArray bytes = place(w, name, content);
+        QByteArray atMenu;
+        const int menus = startPlayAndQuit(
+            w,
+            [&] {
+                QCOMPARE(w.fake.messages.texts.size(), 1);
+                const QString &told = w.fake.messages.texts.first();
+                if (content == Missing)
+                    QCOMPARE(told, QStringLiteral("Cannot open file setup.ini"));
+                else
+                    QVERIFY2(saysNotInteger(told, firstLine(bytes)), qPrintable(told.left(200)));
+                QCOMPARE(w.shared.CloseMode, 2);
+                atMenu = whatIsAt(w, name);
+            },
+            [&] {
+                QCOMPARE(w.fake.messages.texts.size(), 1);
+                if (keptUntilSaved)
+                    QCOMPARE(whatIsAt(w, name), bytes);
+                // The player saves: a whole file of 51 lines.
+                whenOpenThenClose([](QDialog *) {});
+                w.errors.guard([&] { w.menu().Button8Click(); });
+            });
+        QCOMPARE(menus, 2);
+        QCOMPARE(w.programEnds, 1);
+        if (keptUntilSaved) {
+            QCOMPARE(atMenu, bytes);
+        } else { // the defaults, written at the first start
+            QCOMPARE(splitTextLines(atMenu).size(), SettingsLineCount);
+        }
+        QCOMPARE(w.fake.messages.texts.size(), 1);
+        const QList<QByteArray> saved = splitTextLines(whatIsAt(w, name));
+        QCOMPARE(saved, currentSettingsLines(w.context));
+        QCOMPARE(saved.size(), SettingsLineCount);
+        w.errors.guard([&] { applySettingsFile(w.context); });
+        QCOMPARE(w.fake.messages.texts.size(), 1);
+    }
+
+    // A damaged or missing "tarvil.hig": its message at start and again
+    // after the run, the menu usable, nothing written over it before a run
+    // has entered it; "Clear scores" then writes the cleared table (not over
+    // a folder). No window but the menu opens at start: there is no run to
+    // enter yet. After the run of 0 points, a table with scores below zero
+    // takes it.
+    void highScoreFile_data() {
+        QTest::addColumn<int>("content");
+        QTest::addColumn<QString>("message"); // empty: none
+        QTest::addColumn<bool>("runEnters");
+        QTest::newRow("random bytes") << int(Random) << QString() << true;
+        QTest::newRow("a score below zero") << int(BelowZero) << QString() << true;
+        QTest::newRow("1000 random bytes")
+            << int(ShortRandom) << "Read beyond end of file" << false;
+        QTest::newRow("0 bytes") << int(Empty) << "Read beyond end of file" << false;
+        QTest::newRow("missing") << int(Missing) << "File not found" << false;
+        QTest::newRow("a folder") << int(Folder) << "File access denied" << false;
+    }
+    void highScoreFile() {
+        QFETCH(int, content);
+        QFETCH(QString, message);
+        QFETCH(bool, runEnters);
+        test::GameWindows w;
+        const QString name = QStringLiteral("tarvil.hig");
+        place(w, name, content);
+        const QByteArray before = whatIsAt(w, name);
+        const QStringList once = message.isEmpty() ? QStringList() : QStringList{message};
+        QStringList others;
+        const int menus = startPlayAndQuit(
+            w,
+            [&] {
+                QCOMPARE(others, QStringList());
+                QCOMPARE(w.fake.messages.texts, once);
+                QCOMPARE(w.shared.CloseMode, 2);
+                if (content == Random) { // any 32-bit values: the table shows them
+                    HighScoreEntry entries[10];
+                    decodeHighScores(before, entries);
+                    for (int r = 1; r <= 10; ++r)
+                        QCOMPARE(w.menu().pointsLabel(r)->text(),
+                                 QString::number(entries[r - 1][HighScoreEntry::RunScore]));
+                }
+                QCOMPARE(whatIsAt(w, name), before);
+            },
+            [&] {
+                QCOMPARE(w.fake.messages.texts, once + once);
+                if (runEnters) { // the name asked for, the table saved with the run in it
+                    QCOMPARE(others, QStringList{"Form6"});
+                    const int rank = w.shared.NewEntryRank;
+                    QVERIFY(rank >= 1 && rank <= 10);
+                    HighScoreEntry saved[10];
+                    QCOMPARE(decodeHighScores(whatIsAt(w, name), saved), HighScoreFileSize / 4);
+                    QCOMPARE(saved[rank - 1][HighScoreEntry::RunScore], 0);
+                } else {
+                    QCOMPARE(others, QStringList());
+                    QCOMPARE(whatIsAt(w, name), before);
+                }
+                // The player clears the scores.
+                whenOpenThenClose([&w](QDialog *) { w.context.windows.Form7->Button1->click(); });
+                w.menu().Button9Click();
+            },
+            &others);
+        QCOMPARE(menus, 2);
+        if (content == Folder) {
+            QCOMPARE(w.fake.messages.texts, once + once + once);
+            QCOMPARE(whatIsAt(w, name), before);
+        } else {
+            QCOMPARE(w.fake.messages.texts, once + once);
+            std::array<HighScoreEntry, 10> cleared;
+            cleared.fill(DefaultEntry());
+            QCOMPARE(whatIsAt(w, name), encodeHighScores(cleared.data()));
+        }
+    }
+
+    // A "default.snd" of random bytes: the start reads no scheme; picking it
+    // in the sound window gives the message for its first flag line, the
+    // window goes on, the file stays until the scheme is saved over it.
+    void schemeFileOfRandomBytes() {
+        test::GameWindows w;
+        TSound &sound = *w.context.windows.Sound;
+        sound.SaveDialog1 = std::make_unique<ScriptedSaveChooser>();
+        const QByteArray bytes = place(w, QStringLiteral("default.snd"), Random);
+        const QList<QByteArray> lines = splitTextLines(bytes);
+        const int menus = startPlayAndQuit(
+            w,
+            [&] {
+                QCOMPARE(w.fake.messages.texts, QStringList());
+                whenOpenThenClose([&](QDialog *modal) {
+                    QCOMPARE(modal, &sound);
+                    sound.ComboBox1->setCurrentIndex(0); // picked from the list
+                    QCOMPARE(sound.ComboBox1->currentText(), QStringLiteral("default.snd"));
+                    emit sound.ComboBox1->activated(0);
+                    QCOMPARE(w.fake.messages.texts.size(), 1);
+                    QVERIFY(saysNotInteger(w.fake.messages.texts.first(), lineAt(lines, 12)));
+                    for (int e = 1; e <= 12; ++e)
+                        QCOMPARE(sound.path(e), lineAt(lines, e - 1));
+                    const qsizetype played = w.fake.sound.played.size();
+                    sound.playButton(3)->click();
+                    QCOMPARE(w.fake.sound.played.size(), played + 1);
+                });
+                w.menu().Button2Click();
+                QCOMPARE(whatIsAt(w, QStringLiteral("default.snd")), bytes);
+            },
+            [&] {
+                QCOMPARE(whatIsAt(w, QStringLiteral("default.snd")), bytes);
+                whenOpenThenClose([&](QDialog *) { sound.Button13->click(); });
+                w.menu().Button2Click();
+            });
+        QCOMPARE(menus, 2);
+        QCOMPARE(w.fake.messages.texts.size(), 1);
+        const QList<QByteArray> saved = splitTextLines(whatIsAt(w, QStringLiteral("default.snd")));
+        QCOMPARE(saved.size(), 24);
+        QCOMPARE(saved.mid(0, 12), lines.mid(0, 12));
+    }
+
+    // The message for a very long line reaches the player at once: the
+    // game's message box is up within two seconds (a line of 1 MB here; the
+    // time grows with the length of the line).
+    void longLineMessageShowsAtOnce() {
+        test::GameWindows w;
+        place(w, QStringLiteral("setup.ini"), MegabyteLine);
+        w.errors.guard([&] { applySettingsFile(w.context); });
+        QCOMPARE(w.fake.messages.texts.size(), 1);
+        QElapsedTimer clock;
+        qint64 shownAfter = -1;
+        test::whenModal([&](QWidget *modal) {
+            shownAfter = clock.elapsed();
+            static_cast<QDialog *>(modal)->done(0);
+        });
+        clock.start();
+        DialogMessageBox().show(QStringLiteral("Krumlix"), w.fake.messages.texts.first());
+        QVERIFY(shownAfter >= 0);
+        QVERIFY2(shownAfter < 2000,
+                 qPrintable(QStringLiteral("shown after %1 ms").arg(shownAfter)));
+    }
+};
+
+QTEST_MAIN(BadStartTest)
+#include "tst_badstart.moc"

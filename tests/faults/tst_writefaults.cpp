@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every writer of the game under faults: a full disk, a game folder the
+// player may not write to, the file's name taken by a folder, and the
+// program killed in the middle of its saves. Afterwards the file is the old
+// one or the new one, whole, and the player was told why in the game's words.
+#include "faults/faultrig.h"
+#include "highscore/highscorefile.h"
+#include "highscore/unit7.h"
+#include "settings/settingsfile.h"
+#include "sound/unit4.h"
+#include "stats/unit5.h"
+#include "support/gamewindows.h"
+
+#include <QTest>
+
+#include <tuple>
+
+using namespace krumlix;
+
+namespace {
+
+/// The "Save scheme as..." dialog, answered with a name every time.
+class NamingChooser final : public FileChooser {
+public:
+    bool execute() override {
+        fileName = QStringLiteral("/elsewhere/mine.snd");
+        return true;
+    }
+};
+
+enum Writer { SaveSettings, StatsFlag, HighScores, ClearedScores, SaveScheme };
+
+QString fileOf(int writer) {
+    switch (writer) {
+    case SaveSettings:
+    case StatsFlag:
+        return QStringLiteral("setup.ini");
+    case HighScores:
+    case ClearedScores:
+        return QStringLiteral("tarvil.hig");
+    default:
+        return QStringLiteral("mine.snd");
+    }
+}
+
+struct Rig {
+    test::GameWindows w;
+    TSound &sound = *w.context.windows.Sound;
+    TStats &stats = *w.context.windows.Stats;
+    TForm7 &clear = *w.context.windows.Form7;
+    QString dir;
+
+    explicit Rig(const QString &programDir) : dir(programDir) {
+        w.shared.ProgramDir = programDir;
+        sound.SaveDialog1 = std::make_unique<NamingChooser>();
+        for (int e = 1; e <= 10; ++e)
+            w.shared.HighScoreTable[e] = DefaultEntry();
+    }
+    QString file(int writer) const { return dir + fileOf(writer); }
+
+    /// The save as the player makes it, through the handler of its window;
+    /// `newer` picks which of two states is saved.
+    void save(int writer, bool newer) {
+        switch (writer) {
+        case SaveSettings: // the menu's "Save settings"
+            w.setup().RadioGroup1->setItemIndex(newer ? 3 : 1);
+            w.errors.guard([this] { saveSettingsFile(w.context); });
+            break;
+        case StatsFlag: // a click on "Show stats automatically"
+            stats.CheckBox1->setChecked(!newer);
+            stats.CheckBox1->click();
+            break;
+        case HighScores: // the table after a run that qualified
+            w.shared.HighScoreTable[1][HighScoreEntry::RunScore] = newer ? 4321 : 1234;
+            w.errors.guard([this] { SaveHighScores(w.shared); });
+            break;
+        case ClearedScores: // "Yes" in the clear-scores dialog; before, a table of scores
+            if (newer) {
+                clear.Button1->click();
+            } else {
+                w.shared.HighScoreTable[1][HighScoreEntry::RunScore] = 1234;
+                w.errors.guard([this] { SaveHighScores(w.shared); });
+            }
+            break;
+        case SaveScheme: // "Save scheme as..."
+            sound.enableBox(5)->setChecked(!newer);
+            sound.Button13->click();
+            break;
+        }
+    }
+    /// Saves the new state and then the old one: returns their bytes, the
+    /// old one left in the file.
+    std::pair<QByteArray, QByteArray> oldAndNew(int writer) {
+        if (writer == StatsFlag) // it re-writes the settings file, which must be there
+            w.errors.guard([this] { saveSettingsFile(w.context); });
+        save(writer, false); // from here on the two states alternate exactly
+        save(writer, true);
+        const QByteArray fresh = test::fileBytes(file(writer)).value_or(QByteArray());
+        save(writer, false);
+        const QByteArray old = test::fileBytes(file(writer)).value_or(QByteArray());
+        return {old, fresh};
+    }
+    QStringList entries() const {
+        return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    }
+    const QStringList &messages() const { return w.fake.messages.texts; }
+};
+
+void addWriters() {
+    QTest::addColumn<int>("writer");
+    QTest::newRow("save settings") << int(SaveSettings);
+    QTest::newRow("statistics flag") << int(StatsFlag);
+    QTest::newRow("high scores") << int(HighScores);
+    QTest::newRow("cleared scores") << int(ClearedScores);
+    QTest::newRow("save scheme") << int(SaveScheme);
+}
+
+} // namespace
+
+class WriteFaultsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The disk fills up: the save fails with "Disk full", the old file
+    // stays whole and no part of the new one is left; once there is room
+    // again the same save goes through.
+    void diskFull_data() { addWriters(); }
+    void diskFull() {
+        QFETCH(int, writer);
+        test::SmallDisk disk;
+        if (QTest::currentDataTag() == QByteArray("save settings"))
+            qInfo("full disk played by %s", disk.mounted() ? "a 16 KiB tmpfs" : "RLIMIT_FSIZE");
+        Rig rig(disk.programDir());
+        const auto [old, fresh] = rig.oldAndNew(writer);
+        QVERIFY(!old.isEmpty() && old != fresh);
+        QCOMPARE(rig.messages(), QStringList());
+        const QStringList before = rig.entries();
+        QVERIFY(disk.fill());
+        rig.save(writer, true);
+        QCOMPARE(rig.messages(), QStringList{disk.fullMessage()});
+        QCOMPARE(test::fileBytes(rig.file(writer)), old);
+        QStringList after = before;
+        if (disk.mounted())
+            after << QStringLiteral("filler");
+        after.sort();
+        QCOMPARE(rig.entries(), after);
+        disk.release();
+        rig.save(writer, true);
+        QCOMPARE(rig.messages().size(), 1);
+        QCOMPARE(test::fileBytes(rig.file(writer)), fresh);
+        QCOMPARE(rig.entries(), before);
+    }
+
+    // The player may not write in the game folder: "File access denied",
+    // the old file whole, nothing added.
+    void folderNotWritable_data() { addWriters(); }
+    void folderNotWritable() {
+        QFETCH(int, writer);
+        test::TempGameDir game;
+        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ExeOwner | QFile::ReadOther |
+                                                   QFile::ExeOther | QFile::ReadGroup |
+                                                   QFile::ExeGroup);
+        Rig rig(game.programDir());
+        const auto [old, fresh] = rig.oldAndNew(writer);
+        QVERIFY(!old.isEmpty() && old != fresh);
+        const QStringList before = rig.entries();
+        for (const QString &name : before)
+            QFile::setPermissions(game.path(name), QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ReadOther | QFile::ReadGroup);
+        if (::getuid() != 0) // the owner loses the right; root keeps it, so a child drops root
+            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const std::optional<QString> told = test::asOtherUser([&rig, writer] {
+            rig.save(writer, true);
+            return rig.messages().join(QLatin1Char('\n'));
+        });
+        QFile::setPermissions(game.dir.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(told);
+        QCOMPARE(*told, QStringLiteral("File access denied"));
+        QCOMPARE(test::fileBytes(rig.file(writer)), old);
+        QCOMPARE(rig.entries(), before);
+    }
+
+    // A folder has the file's name: the save is refused with the game's
+    // message and the folder is left with what it holds.
+    void nameTakenByAFolder_data() {
+        QTest::addColumn<int>("writer");
+        QTest::addColumn<QString>("message");
+        const QString denied = QStringLiteral("File access denied");
+        QTest::newRow("save settings") << int(SaveSettings) << denied;
+        // The flag reads the file before it writes it.
+        QTest::newRow("statistics flag")
+            << int(StatsFlag) << QStringLiteral("Cannot open file setup.ini");
+        QTest::newRow("high scores") << int(HighScores) << denied;
+        QTest::newRow("cleared scores") << int(ClearedScores) << denied;
+        QTest::newRow("save scheme") << int(SaveScheme) << denied;
+    }
+    void nameTakenByAFolder() {
+        QFETCH(int, writer);
+        QFETCH(QString, message);
+        test::TempGameDir game;
+        Rig rig(game.programDir());
+        rig.oldAndNew(writer);
+        QVERIFY(QFile::remove(rig.file(writer)));
+        QVERIFY(QDir(game.dir.path()).mkpath(fileOf(writer) + QStringLiteral("/inside")));
+        const QStringList before = rig.entries();
+        rig.save(writer, true);
+        QCOMPARE(rig.messages(), QStringList{message});
+        QVERIFY(QFileInfo(rig.file(writer)).isDir());
+        QCOMPARE(QDir(rig.file(writer)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"inside"});
+        QCOMPARE(rig.entries(), before);
+    }
+
+    // Killed at random moments of its saves, 200 times: each time the file
+    // is the old one or the new one, whole. Both are seen, so the kills
+    // fell before and after the replacement.
+    void killedDuringSaves_data() { addWriters(); }
+    void killedDuringSaves() {
+        QFETCH(int, writer);
+        test::TempGameDir game;
+        Rig rig(game.programDir());
+        QByteArray old, fresh; // captured below, so no structured binding
+        std::tie(old, fresh) = rig.oldAndNew(writer);
+        QVERIFY(!old.isEmpty() && old != fresh);
+        const QString file = rig.file(writer);
+        const test::KillTally tally = test::killDuringSaves(
+            200, file, old, fresh,
+            [&] {
+                QFile f(file);
+                if (f.open(QIODevice::WriteOnly))
+                    f.write(old);
+            },
+            [&rig, writer](int i) { rig.save(writer, i % 2 == 0); });
+        qInfo("seed %u: old %d, new %d, broken %d; folder holds %s", tally.seed, tally.old,
+              tally.fresh, tally.broken, qPrintable(rig.entries().join(QLatin1Char(' '))));
+        if (tally.broken)
+            qInfo("first broken file: %s", tally.firstBroken.toPercentEncoding().constData());
+        QCOMPARE(tally.notReady, 0);
+        QCOMPARE(tally.broken, 0);
+        QVERIFY(tally.old > 0);
+        QVERIFY(tally.fresh > 0);
+        QCOMPARE(tally.old + tally.fresh, 200);
+        // The parent saw no message: the children's reports died with them.
+        QCOMPARE(rig.messages(), QStringList());
+    }
+};
+
+QTEST_MAIN(WriteFaultsTest)
+#include "tst_writefaults.moc"
