@@ -66,13 +66,14 @@ private slots:
         Rig rig;
         for (int e = 1; e <= 10; ++e) {
             rig.shared.HighScoreTable[e] = DefaultEntry();
-            rig.shared.HighScoreTable[e][HighScoreEntry::RunScore] = score - e;
+            rig.shared.HighScoreTable[e][HighScoreEntry::RunScore] = score;
+            rig.shared.HighScoreTable[e][HighScoreEntry::ShotCount] = e;
         }
         SaveHighScores(rig.shared);
         const QByteArray bytes = rig.game.read(QStringLiteral("tarvil.hig"));
         QCOMPARE(bytes.size(), 2520);
         QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + 62 * 4),
-                 static_cast<quint32>(score - 1) + 21739u);
+                 static_cast<quint32>(score) + 21739u);
         SharedState loaded;
         loaded.ProgramDir = rig.game.programDir();
         LoadHighScores(loaded);
