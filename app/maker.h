@@ -5,8 +5,8 @@ namespace krumlix {
 
 /// The maker's addresses, shown in the menu, the about window and the
 /// high-score dialogs.
-inline constexpr const char *MakerWebAddress = "www.krumlix.example.com";
-inline constexpr const char *MakerWebUrl = "https://www.krumlix.example.com/";
+inline constexpr const char *MakerWebAddress = "krumlix.example.com";
+inline constexpr const char *MakerWebUrl = "https://krumlix.example.com/";
 inline constexpr const char *MakerMailAddress = "krumlix@example.com";
 inline constexpr const char *MakerPrize = "the Golden Elephant";
 

@@ -85,7 +85,7 @@ private slots:
         const QList<QUrl> &opened = w.fake.browser.opened;
         QCOMPARE(opened.size(), 4);
         for (const QUrl &url : opened)
-            QCOMPARE(url, QUrl(QStringLiteral("https://www.krumlix.example.com/")));
+            QCOMPARE(url, QUrl(QStringLiteral("https://krumlix.example.com/")));
         QCOMPARE(about.Version->text(), QStringLiteral("Version 4.1"));
         QVERIFY(about.Copyright->text().contains(QStringLiteral("2000")));
         QVERIFY(about.Label2->text().startsWith(QStringLiteral("E-Mail: ")));
