@@ -37,7 +37,6 @@ public:
 
     int itemIndex() const { return buttons_.checkedId(); }
     void setItemIndex(int index);
-    int count() const { return static_cast<int>(buttons_.buttons().size()); }
     QAbstractButton *item(int index) const { return buttons_.button(index); }
 
     std::function<void()> onClick;

@@ -14,12 +14,6 @@ QFont verdanaPixels(int pixels) {
     return font;
 }
 
-QFont verdanaPoints(int points) {
-    // The windows were laid out for 96 dots per inch; sizes stay in pixels so
-    // that they do not grow with the screen's text size.
-    return verdanaPixels((points * 96 + 36) / 72);
-}
-
 void applyWindowLook(QWidget *window, const QString &caption, QSize clientSize, int fontPixels) {
     window->setWindowTitle(caption);
     window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -18,8 +18,6 @@ inline constexpr QColor HighlightColour(0, 255, 255);
 /// Verdana at a height in pixels; fontconfig picks the nearest face where
 /// Verdana itself is not installed.
 QFont verdanaPixels(int pixels);
-/// Verdana at a size in points as the windows state it (8 points = 11 px).
-QFont verdanaPoints(int points);
 
 /// Gives a secondary window the common look: fixed size with only the close
 /// box, the window colour, white Verdana text, the caption.
