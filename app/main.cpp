@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "appcontext.h"
-#include "emergencyrestore.h"
-#include "errors.h"
-#include "game/unit1.h"
-#include "systemplatform.h"
+#include "game/gamewindow.h"
+#include "platform/emergencyrestore.h"
+#include "platform/errors.h"
+#include "platform/systemplatform.h"
+#include "windows.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "appcontext.h"
+#include "windows.h"
 
-#include "game/unit1.h"
-#include "highscore/unit3.h"
-#include "highscore/unit6.h"
-#include "highscore/unit7.h"
-#include "highscore/unit8.h"
-#include "info/about.h"
-#include "info/rules.h"
-#include "settings/unit2.h"
-#include "settings/unit9.h"
-#include "sound/unit4.h"
-#include "stats/unit5.h"
+#include "game/gamewindow.h"
+#include "highscore/clearscores.h"
+#include "highscore/mailinstructions.h"
+#include "highscore/menuwindow.h"
+#include "highscore/nameentry.h"
+#include "info/aboutwindow.h"
+#include "info/ruleswindow.h"
+#include "settings/difficultywindow.h"
+#include "settings/savednotice.h"
+#include "sound/soundwindow.h"
+#include "stats/statswindow.h"
 
 namespace krumlix {
 

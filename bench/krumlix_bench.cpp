@@ -14,15 +14,15 @@
 // provides both.
 #include "tickwork.h"
 
-#include "app/appcontext.h"
-#include "app/controls.h"
-#include "app/errors.h"
-#include "app/systemplatform.h"
+#include "app/windows.h"
+#include "game/gamewindow.h"
 #include "game/lanes.h"
-#include "game/unit1.h"
+#include "platform/errors.h"
+#include "platform/systemplatform.h"
+#include "settings/difficultywindow.h"
 #include "settings/presetrates.h"
-#include "settings/unit2.h"
-#include "sound/unit4.h"
+#include "sound/soundwindow.h"
+#include "widgets/controls.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tickwork.h"
 
-#include "app/numberformat.h"
-#include "app/systemplatform.h"
 #include "game/gamerun.h"
 #include "game/lanes.h"
 #include "game/runclock.h"
+#include "platform/systemplatform.h"
+#include "widgets/numberformat.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/platform.h"
-#include "app/sharedstate.h"
 #include "field.h"
 #include "gamehost.h"
 #include "geometry.h"
+#include "platform/platform.h"
+#include "platform/sharedstate.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "highscorefile.h"
 
-#include "app/errors.h"
-#include "app/textfile.h"
+#include "platform/errors.h"
+#include "platform/textfile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qualification.h"
 
-#include "app/numberformat.h"
+#include "widgets/numberformat.h"
 
 namespace krumlix {
 namespace {

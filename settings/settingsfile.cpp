@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settingsfile.h"
 
-#include "app/textfile.h"
-#include "highscore/unit3.h"
-#include "settings/unit2.h"
-#include "sound/unit4.h"
-#include "stats/unit5.h"
+#include "difficultywindow.h"
+#include "highscore/menuwindow.h"
+#include "platform/textfile.h"
+#include "sound/soundwindow.h"
+#include "stats/statswindow.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/errors.h"
+#include "platform/errors.h"
 #include "support/fakes.h"
 
 #include <QTest>

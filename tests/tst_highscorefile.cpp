@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "tarvil.hig" on real files: its layout with the key, short and long
 // files, the cleared table, atomic replacement, and the efficiency.
-#include "app/errors.h"
-#include "app/numberformat.h"
-#include "highscore/cp1252.h"
 #include "highscore/highscorefile.h"
+#include "platform/cp1252.h"
+#include "platform/errors.h"
 #include "support/tempgame.h"
+#include "widgets/numberformat.h"
 
 #include <QTest>
 #include <QtEndian>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/jpegimage.h"
+#include "platform/jpegimage.h"
 
 #include <QColor>
 #include <QRandomGenerator>

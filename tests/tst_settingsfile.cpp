@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "setup.ini" on real files: the start-up load into the windows, "Save
 // settings", the statistics flag, damaged and missing files.
-#include "app/textfile.h"
+#include "platform/textfile.h"
 #include "settings/presetrates.h"
 #include "settings/settingsfile.h"
-#include "sound/unit4.h"
-#include "stats/unit5.h"
+#include "sound/soundwindow.h"
+#include "stats/statswindow.h"
 #include "support/gamewindows.h"
 #include "support/tempgame.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The event sounds against a real sound server: what the program plays is
 // recorded from the sink's monitor and measured. Run by with_pulseaudio.sh.
-#include "sound/qtsoundoutput.h"
-#include "sound/unit4.h"
+#include "platform/qtsoundoutput.h"
+#include "sound/soundwindow.h"
 #include "support/gamewindows.h"
 
 #include <QDataStream>

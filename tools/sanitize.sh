@@ -11,7 +11,7 @@ build=${1:-$top/build-asan}
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 # gcc's flow analysis sees the instrumented code and warns where the plain
 # build does not (maybe-uninitialized on a call through a member pointer in
-# highscore/unit3.cpp): kept as a warning here, not an error.
+# highscore/menuwindow.cpp): kept as a warning here, not an error.
 flags+=" -Wno-error=maybe-uninitialized"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_COMPILER=g++ \

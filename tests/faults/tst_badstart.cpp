@@ -2,14 +2,14 @@
 // The program started on damaged or missing files: it reaches its menu with
 // the game's message, a run can be played, and a damaged file is left as it
 // was until the player saves over it.
-#include "app/systemplatform.h"
-#include "app/textfile.h"
 #include "faults/faultrig.h"
+#include "highscore/clearscores.h"
 #include "highscore/highscorefile.h"
-#include "highscore/unit7.h"
+#include "platform/systemplatform.h"
+#include "platform/textfile.h"
+#include "settings/savednotice.h"
 #include "settings/settingsfile.h"
-#include "settings/unit9.h"
-#include "sound/unit4.h"
+#include "sound/soundwindow.h"
 #include "support/gamewindows.h"
 
 #include <QElapsedTimer>

@@ -4,11 +4,11 @@
 // program killed in the middle of its saves. Afterwards the file is the old
 // one or the new one, whole, and the player was told why in the game's words.
 #include "faults/faultrig.h"
+#include "highscore/clearscores.h"
 #include "highscore/highscorefile.h"
-#include "highscore/unit7.h"
 #include "settings/settingsfile.h"
-#include "sound/unit4.h"
-#include "stats/unit5.h"
+#include "sound/soundwindow.h"
+#include "stats/statswindow.h"
 #include "support/gamewindows.h"
 
 #include <QTest>

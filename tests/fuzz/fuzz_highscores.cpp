@@ -2,11 +2,11 @@
 // "tarvil.hig" from any bytes, so every field may hold any 32-bit value:
 // the loader, the menu's table display, and the statistics window for each
 // entry 1..10 and the latest game.
-#include "app/textfile.h"
 #include "fuzzwindows.h"
 #include "highscore/highscorefile.h"
-#include "highscore/unit3.h"
-#include "stats/unit5.h"
+#include "highscore/menuwindow.h"
+#include "platform/textfile.h"
+#include "stats/statswindow.h"
 
 #include <algorithm>
 

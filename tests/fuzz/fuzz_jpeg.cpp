@@ -2,8 +2,8 @@
 // The picture decoder from any bytes: a picture of at most 8192 pixels a
 // side in RGB888, or a null image with the decoder's reason, and never an
 // end of the program.
-#include "app/jpegimage.h"
 #include "fuzzcheck.h"
+#include "platform/jpegimage.h"
 
 #include <cstdint>
 

@@ -2,9 +2,9 @@
 // A sound scheme "*.snd" from any bytes, loaded as the sound window's box
 // loads it. One that loads whole is saved with "Save scheme as..." and
 // loaded again: the same paths and enables come back.
-#include "app/textfile.h"
 #include "fuzzwindows.h"
-#include "sound/unit4.h"
+#include "platform/textfile.h"
+#include "sound/soundwindow.h"
 
 using namespace krumlix;
 

@@ -2,8 +2,8 @@
 // "setup.ini" from any bytes: the line splitter and the number reader on
 // their own, then the file applied to the windows. A file that applies
 // whole is saved and applied again and must give the same settings.
-#include "app/textfile.h"
 #include "fuzzwindows.h"
+#include "platform/textfile.h"
 #include "settings/settingsfile.h"
 
 using namespace krumlix;

@@ -3,7 +3,7 @@
 // that advances it, a scripted random generator, recorders.
 #pragma once
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -2,13 +2,13 @@
 // All eleven windows on the platform doubles, as the program creates them.
 #pragma once
 
-#include "app/appcontext.h"
+#include "app/windows.h"
 #include "fakes.h"
-#include "game/unit1.h"
-#include "highscore/unit3.h"
-#include "settings/unit2.h"
-#include "settings/unit9.h"
-#include "stats/unit5.h"
+#include "game/gamewindow.h"
+#include "highscore/menuwindow.h"
+#include "settings/difficultywindow.h"
+#include "settings/savednotice.h"
+#include "stats/statswindow.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,0 +1,285 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "gamewindow.h"
+
+#include "geometry.h"
+#include "highscore/menuwindow.h"
+#include "platform/emergencyrestore.h"
+#include "settings/difficultywindow.h"
+#include "settings/settingsfile.h"
+#include "sound/soundwindow.h"
+#include "widgets/numberformat.h"
+#include "widgets/windowlook.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWindow>
+
+namespace krumlix {
+namespace {
+
+/// The virtual-key code of a key the game knows, 0 for any other.
+std::uint16_t virtualKey(const QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return static_cast<std::uint16_t>(Key::Enter);
+    case Qt::Key_Escape:
+        return static_cast<std::uint16_t>(Key::Escape);
+    case Qt::Key_Space:
+        return static_cast<std::uint16_t>(Key::Space);
+    case Qt::Key_Left:
+        return static_cast<std::uint16_t>(Key::Left);
+    case Qt::Key_Right:
+        return static_cast<std::uint16_t>(Key::Right);
+    default:
+        return 0;
+    }
+}
+
+QLabel *whiteLabel(QWidget *parent, const QString &text, const QRect &geometry) {
+    auto *label = new QLabel(text, parent);
+    label->setFont(verdanaPixels(24));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLabel *promptLabel(QWidget *parent, const QString &text, const QRect &geometry) {
+    QLabel *label = whiteLabel(parent, text, geometry);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+} // namespace
+
+TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(context.shared) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Krumlix"));
+    // A plain title bar: no system menu, no minimise, maximise or close box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(FieldWidth, PanelHeight + FieldHeight);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+
+    s_.GameState = -1;
+    // The game's files are found beside "setup.ini" in the working folder
+    // the program was started in.
+    s_.ProgramDir = QDir::toNativeSeparators(QFileInfo(QStringLiteral("setup.ini")).absolutePath());
+    if (!s_.ProgramDir.endsWith(QDir::separator()))
+        s_.ProgramDir += QDir::separator();
+
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    sprites_ = std::make_unique<SpriteSheet>(screen ? screen->devicePixelRatio() : 1.0);
+    field_ = std::make_unique<Field>(*sprites_);
+    game_ =
+        std::make_unique<GameRun>(s_, context.platform, *field_, static_cast<GameHost &>(*this));
+
+    PaintBox1 = new PaintBox(*field_, this);
+    PaintBox1->setGeometry(0, PanelHeight, FieldWidth, FieldHeight);
+    // The still scene stands in the field from the start.
+    game_->drawStillScene();
+    field_->takeDirty();
+
+    buildPanel();
+    Label53 =
+        promptLabel(this, QStringLiteral("Press Enter to Continue"), QRect(181, 117, 281, 29));
+    Label56 = promptLabel(this, QString(), QRect(132, 77, 396, 29));
+    Label56->hide();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildPanel() {
+    auto *panel = new QWidget(this);
+    panel->setGeometry(0, 0, FieldWidth, PanelHeight);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, WindowColour);
+    panel->setPalette(palette);
+    panel->setAutoFillBackground(true);
+
+    auto box = [panel](const QRect &geometry, const QString &caption) {
+        auto *frame = new QWidget(panel);
+        frame->setGeometry(geometry);
+        whiteLabel(frame, caption, QRect(0, 0, geometry.width(), geometry.height()));
+        return frame;
+    };
+    QWidget *time = box(QRect(17, 14, 152, 29), QStringLiteral(" Time: "));
+    QWidget *score = box(QRect(195, 14, 171, 29), QStringLiteral(" Score: "));
+    QWidget *hitrate = box(QRect(388, 14, 233, 29), QStringLiteral(" Hitrate: "));
+    Label1 = whiteLabel(time, QString(), QRect(0, 0, 0, 29));
+    Label2 = whiteLabel(score, QString(), QRect(0, 0, 0, 29));
+    Label35 = whiteLabel(hitrate, QString(), QRect(0, 0, 0, 29));
+    QLabel *percent = whiteLabel(hitrate, QStringLiteral("%"), QRect(204, 0, 29, 29));
+    percent->setObjectName(QStringLiteral("Label36"));
+    setTextRightAligned(Label1, QStringLiteral("3:03"), ClockRight);
+    setTextRightAligned(Label2, QStringLiteral("0"), ScoreRight);
+    setTextRightAligned(Label35, QStringLiteral("0,00"), HitrateRight);
+}
+
+bool TForm1::event(QEvent *event) {
+    switch (event->type()) {
+    case QEvent::Show:
+        if (QWindow *window = windowHandle())
+            window->installEventFilter(this);
+        [[fallthrough]];
+    case QEvent::WindowActivate:
+        // The first activation starts the program proper; it runs from the
+        // event loop, never inside the event that announced it.
+        if (s_.GameState == -1 && !startupRunning_)
+            QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    // A system expose of the window runs the paint dispatch, after the
+    // expose has been handled.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
+        queueDispatch();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::queueDispatch() {
+    if (dispatchQueued_)
+        return;
+    dispatchQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            dispatchQueued_ = false;
+            FormPaint();
+        },
+        Qt::QueuedConnection);
+}
+
+void TForm1::FormActivate() {
+    if (s_.GameState != -1 || startupRunning_)
+        return;
+    startupRunning_ = true;
+    context_.errors.guard([this] {
+        // A held arrow key turns the hero quickly.
+        if (!keyboardChanged_ && context_.platform.keyboard.read(SavedKeyboardRepeat)) {
+            EmergencyRestore::arm(context_.platform.keyboard, SavedKeyboardRepeat);
+            context_.platform.keyboard.set(FastestRepeat);
+            keyboardChanged_ = true;
+        }
+        loadSettingsAtStartUp(context_);
+        TSound *sound = context_.windows.Sound;
+        for (int e = 1; e <= SoundEventCount; ++e)
+            sound->showFileName(e);
+        sound->PlayEventSound(static_cast<int>(SoundEvent::Intro) + 1);
+        showMenu();
+        FormPaint();
+    });
+    startupRunning_ = false;
+}
+
+void TForm1::FormPaint() {
+    context_.errors.guard([this] { game_->FormPaint(); });
+}
+
+void TForm1::FormKeyDown(std::uint16_t key) {
+    context_.errors.guard([this, key] { game_->FormKeyDown(key); });
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event) {
+    FormKeyDown(virtualKey(event));
+}
+
+void TForm1::closeEvent(QCloseEvent *event) {
+    if (!game_->FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    FormClose();
+}
+
+void TForm1::FormClose() {
+    if (TSound *sound = context_.windows.Sound)
+        sound->StopSound();
+    if (keyboardChanged_) {
+        context_.platform.keyboard.set(SavedKeyboardRepeat);
+        EmergencyRestore::disarm();
+        keyboardChanged_ = false;
+    }
+    // The game window is the main window: its closing ends the program,
+    // whichever window is open over it.
+    if (THighscore *menu = context_.windows.Highscore; menu && menu->isVisible())
+        menu->done(QDialog::Rejected);
+    if (context_.endProgram)
+        context_.endProgram();
+}
+
+void TForm1::showClock(const QString &text) {
+    setTextRightAligned(Label1, text, ClockRight);
+}
+
+void TForm1::showScore(std::int32_t score) {
+    setTextRightAligned(Label2, QString::number(score), ScoreRight);
+}
+
+void TForm1::showHitrate(float hitrate) {
+    setTextRightAligned(Label35, fixed2(static_cast<double>(hitrate)), HitrateRight);
+}
+
+void TForm1::setPromptVisible(bool visible) {
+    Label53->setVisible(visible);
+}
+
+void TForm1::showBonusLabel(const QString &text, int left) {
+    Label56->setText(text);
+    Label56->setGeometry(left, Label56->y(), Label56->fontMetrics().horizontalAdvance(text),
+                         Label56->height());
+    Label56->show();
+}
+
+void TForm1::hideBonusLabel() {
+    Label56->hide();
+}
+
+int TForm1::selectedLevel() {
+    return context_.windows.setup->RadioGroup1->itemIndex();
+}
+
+int TForm1::rateSpinValue(int n) {
+    return context_.windows.setup->spinEdit(n)->value();
+}
+
+void TForm1::PlayEventSound(SoundEvent event) {
+    if (TSound *sound = context_.windows.Sound)
+        sound->PlayEventSound(static_cast<int>(event) + 1);
+}
+
+void TForm1::fieldChanged() {
+    PaintBox1->flush();
+}
+
+void TForm1::requestRepaint() {
+    queueDispatch();
+}
+
+void TForm1::showMenu() {
+    QPointer<THighscore> menu = context_.windows.Highscore;
+    if (menu)
+        menu->exec();
+}
+
+} // namespace krumlix

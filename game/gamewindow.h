@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "field.h"
+#include "gamehost.h"
+#include "gamerun.h"
+#include "platform/appcontext.h"
+#include "sprites.h"
+
+#include <QLabel>
+#include <QWidget>
+
+#include <memory>
+
+namespace krumlix {
+
+/// The game window: the readout panel over the playing field, the run, the
+/// start-up of the whole program and its end.
+class TForm1 : public QWidget, private GameHost {
+    Q_OBJECT
+public:
+    explicit TForm1(AppContext &context);
+    ~TForm1() override;
+
+    /// Runs the start-up sequence if it has not run yet (also triggered by
+    /// the window's first activation).
+    void FormActivate();
+    /// The paint dispatch: after-run clean-up or the start of a requested run.
+    void FormPaint();
+    void FormKeyDown(std::uint16_t key);
+
+    GameRun &game() { return *game_; }
+    Field &field() { return *field_; }
+    PaintBox *PaintBox1 = nullptr;
+
+    QLabel *Label1 = nullptr;  ///< the clock
+    QLabel *Label2 = nullptr;  ///< the score
+    QLabel *Label35 = nullptr; ///< the hitrate
+    QLabel *Label53 = nullptr; ///< "Press Enter to Continue"
+    QLabel *Label56 = nullptr; ///< the bonus earned
+
+    /// The keyboard repeat the player had before the game set the fastest.
+    RepeatRate SavedKeyboardRepeat;
+
+    /// Right edges of the three readouts inside their boxes.
+    static constexpr int ClockRight = 147;
+    static constexpr int ScoreRight = 162;
+    static constexpr int HitrateRight = 202;
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // GameHost
+    void showClock(const QString &text) override;
+    void showScore(std::int32_t score) override;
+    void showHitrate(float hitrate) override;
+    void setPromptVisible(bool visible) override;
+    void showBonusLabel(const QString &text, int left) override;
+    void hideBonusLabel() override;
+    int selectedLevel() override;
+    int rateSpinValue(int n) override;
+    void PlayEventSound(SoundEvent event) override;
+    void fieldChanged() override;
+    void requestRepaint() override;
+    void showMenu() override;
+
+    void FormClose();
+    void buildPanel();
+    void queueDispatch();
+
+    AppContext &context_;
+    SharedState &s_;
+    std::unique_ptr<SpriteSheet> sprites_;
+    std::unique_ptr<Field> field_;
+    std::unique_ptr<GameRun> game_;
+    bool startupRunning_ = false;
+    bool dispatchQueued_ = false;
+    bool keyboardChanged_ = false;
+};
+
+} // namespace krumlix

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform.h"
+#include "qtsoundoutput.h"
+
+#include <memory>
+#include <random>
+
+namespace krumlix {
+
+/// Milliseconds of the monotonic system clock, cut to 32 bits.
+class SystemCounter final : public MillisecondCounter {
+public:
+    std::uint32_t now() override;
+};
+
+/// Waits in a nested event loop woken by a precise single-shot timer, so the
+/// process sleeps between ticks instead of polling the counter.
+class EventLoopWaiter final : public TickWaiter {
+public:
+    explicit EventLoopWaiter(MillisecondCounter &counter) : counter_(counter) {}
+    void waitSince(std::uint32_t start, std::uint32_t ms) override;
+
+private:
+    MillisecondCounter &counter_;
+};
+
+/// A modal QMessageBox with one OK button.
+class DialogMessageBox final : public MessageBox {
+public:
+    void show(const QString &caption, const QString &text) override;
+};
+
+class SystemTimeOfDay final : public TimeOfDay {
+public:
+    std::uint32_t millisecondsSinceMidnight() override;
+    QDate localDate() override { return QDate::currentDate(); }
+};
+
+class DesktopBrowser final : public WebBrowser {
+public:
+    void open(const QUrl &url) override;
+};
+
+class MersenneRandom final : public RandomSource {
+public:
+    void seed(std::uint32_t seed) override { engine_.seed(seed); }
+    int below1000() override { return std::uniform_int_distribution<int>(0, 999)(engine_); }
+
+private:
+    std::mt19937 engine_;
+};
+
+/// The keyboard repeat of the X server named by $DISPLAY, through XKB.
+/// Without a display it reads nothing and sets nothing.
+class X11KeyboardRepeat final : public KeyboardRepeat {
+public:
+    X11KeyboardRepeat();
+    ~X11KeyboardRepeat() override;
+    X11KeyboardRepeat(const X11KeyboardRepeat &) = delete;
+    X11KeyboardRepeat &operator=(const X11KeyboardRepeat &) = delete;
+
+    bool read(RepeatRate &rate) override;
+    void set(const RepeatRate &rate) override;
+
+private:
+    struct Connection;
+    std::unique_ptr<Connection> connection_;
+};
+
+/// Everything real, owned in one place by the entry point.
+class SystemPlatform {
+public:
+    SystemPlatform();
+    Platform &platform() { return platform_; }
+
+private:
+    SystemCounter counter_;
+    EventLoopWaiter waiter_{counter_};
+    X11KeyboardRepeat keyboard_;
+    DialogMessageBox messages_;
+    SystemTimeOfDay timeOfDay_;
+    MersenneRandom random_;
+    QtSoundOutput sound_;
+    DesktopBrowser browser_;
+    Platform platform_;
+};
+
+} // namespace krumlix

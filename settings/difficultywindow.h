@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/appcontext.h"
+#include "widgets/controls.h"
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <array>
+
+namespace krumlix {
+
+/// The difficulty window: five preset levels and a user-defined one of
+/// twelve animal rates. Its controls are the live setting every run takes.
+class Tsetup : public QDialog {
+    Q_OBJECT
+public:
+    Tsetup(AppContext &context, QWidget *parent);
+
+    void RadioGroup1Click();
+    void SpinEditChange(int n);
+    void Button1Click();
+
+    /// `SpinEdit1` .. `SpinEdit12`.
+    SpinEdit *spinEdit(int n) const { return spinEdits_.at(static_cast<std::size_t>(n - 1)); }
+
+    RadioGroup *RadioGroup1 = nullptr;
+    QGroupBox *GroupBox1 = nullptr;
+    QPushButton *Button1 = nullptr;
+    std::array<QLabel *, 12> labels{}; ///< `Label1` .. `Label12`
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    AppContext &context_;
+    std::array<SpinEdit *, 12> spinEdits_{};
+};
+
+} // namespace krumlix

@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The rules and about windows, and the way to the maker's web page.
+#include "info/aboutwindow.h"
+#include "info/ruleswindow.h"
+#include "support/gamewindows.h"
+
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace krumlix;
+
+class InfoTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Every heading in its order, and the facts that carry numbers.
+    void rulesText() {
+        test::GameWindows w;
+        TRegler &rules = *w.context.windows.Regler;
+        const QString first = rules.Memo1->toPlainText();
+        const QString second = rules.Memo2->toPlainText();
+        const QString text = first + QLatin1Char('\n') + second;
+        const QStringList headings{"TARVIL EXPLAINED",
+                                   "HOW TO PLAY",
+                                   "LEVELS",
+                                   "POINT SYSTEM",
+                                   "BONUS SYSTEM",
+                                   "HITRATE",
+                                   "EFFICIENCY",
+                                   "STATISTICS",
+                                   "SOUNDS",
+                                   "CLEAR THE HIGHSCORE",
+                                   "MAIL YOUR OWN HIGHSCORE"};
+        qsizetype at = -1;
+        for (const QString &heading : headings) {
+            const qsizetype found = text.indexOf(
+                QRegularExpression(QStringLiteral("(^|\\n)") + QRegularExpression::escape(heading) +
+                                   QStringLiteral("\\n")));
+            QVERIFY2(found > at, qPrintable(heading));
+            at = found;
+        }
+        QVERIFY(first.contains(QStringLiteral("POINT SYSTEM")));
+        QVERIFY(second.contains(QStringLiteral("BONUS SYSTEM")));
+        for (const char *points : {"1 gives 7 points", "2 gives 5 points", "3 gives 3 points",
+                                   "4 gives 2 points", "5 gives 0 points"})
+            QVERIFY2(first.contains(QLatin1String(points)), points);
+        QVERIFY(first.trimmed().endsWith(QStringLiteral("Position 5 gives 0 points")));
+        for (const char *fact :
+             {"91,00%", "93,00%", "95,00%", "100 points", "200 points", "300 points", "10 points",
+              "2 points", "'tarvil.hig'", "'User defined'", "three minutes"})
+            QVERIFY2(text.contains(QLatin1String(fact)), fact);
+        // Five empty lines, then the indented closing line.
+        QVERIFY(second.endsWith(QStringLiteral("\n\n\n\n\n\n            NOW GO GET'EM !!!")));
+        QCOMPARE(rules.windowTitle(), QStringLiteral("Krumlix - rules"));
+        QCOMPARE(rules.Image1->geometry(), QRect(1, 534, 300, 87));
+        QVERIFY(!rules.Image1->pixmap().isNull());
+    }
+
+    // The text always opens at its first line.
+    void rulesOpenAtTheTop() {
+        test::GameWindows w;
+        TRegler &rules = *w.context.windows.Regler;
+        rules.show();
+        QScrollBar *bar = rules.ScrollBox1->verticalScrollBar();
+        QVERIFY(bar->maximum() > 1000);
+        bar->setValue(bar->maximum());
+        rules.close();
+        rules.show();
+        QCOMPARE(bar->value(), 0);
+    }
+
+    // The three address lines and the menu's link open the same web page;
+    // the about window carries its version and notice.
+    void webPageOpens() {
+        test::GameWindows w;
+        TAboutBox &about = *w.context.windows.AboutBox;
+        about.show();
+        for (QLabel *label : {about.Comments, about.Label1, about.Label2}) {
+            QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+            QCOMPARE(label->toolTip(), QStringLiteral("Click to visit..."));
+            QTest::mouseClick(label, Qt::LeftButton);
+        }
+        w.menu().show();
+        QTest::mouseClick(w.menu().Image14, Qt::LeftButton);
+        const QList<QUrl> &opened = w.fake.browser.opened;
+        QCOMPARE(opened.size(), 4);
+        for (const QUrl &url : opened)
+            QCOMPARE(url, QUrl(QStringLiteral("https://krumlix.example.com/")));
+        QCOMPARE(about.Version->text(), QStringLiteral("Version 4.1"));
+        QVERIFY(about.Copyright->text().contains(QStringLiteral("2000")));
+        QVERIFY(about.Label2->text().startsWith(QStringLiteral("E-Mail: ")));
+        w.menu().done(0);
+    }
+
+    // "About" plays the intro first, then opens the window.
+    void aboutPlaysTheIntro() {
+        test::GameWindows w;
+        test::whenModal([&](QWidget *modal) {
+            QCOMPARE(modal, static_cast<QWidget *>(w.context.windows.AboutBox));
+            QCOMPARE(w.fake.sound.played.size(), 1);
+            static_cast<QDialog *>(modal)->accept();
+        });
+        w.menu().Button5Click();
+        QVERIFY(w.fake.sound.played.first().endsWith(QStringLiteral("intro.wav")));
+    }
+};
+
+QTEST_MAIN(InfoTest)
+#include "tst_infowindows.moc"

@@ -1,0 +1,278 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The menu window as a player meets it: start-up, runs that qualify or not,
+// the name entry, clearing the scores, the mail dialog.
+#include "highscore/clearscores.h"
+#include "highscore/highscorefile.h"
+#include "highscore/mailinstructions.h"
+#include "highscore/nameentry.h"
+#include "stats/statswindow.h"
+#include "support/gamewindows.h"
+#include "support/tempgame.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+using namespace krumlix;
+
+namespace {
+
+QColor colourOf(const QLabel *label) {
+    return label->palette().color(QPalette::WindowText);
+}
+
+/// A table of 900, 800, ..., 0 points saved in the game folder.
+void saveHundreds(test::GameWindows &w) {
+    for (int e = 1; e <= 10; ++e) {
+        w.shared.HighScoreTable[e] = DefaultEntry();
+        w.shared.HighScoreTable[e][HighScoreEntry::RunScore] = 1000 - 100 * e;
+    }
+    SaveHighScores(w.shared);
+}
+
+/// Pretends a run of `score` points has just ended and shows the menu as
+/// the after-run Enter does; `whileOpen` runs in the menu's modal loop
+/// (after any dialog of the activation has been answered).
+void menuAfterRun(test::GameWindows &w, int score, const QString &name,
+                  const std::function<void()> &whileOpen) {
+    w.shared.GameState = 0;
+    w.shared.RunScore = score;
+    w.shared.DifficultyLevel = 2;
+    w.setup().RadioGroup1->setItemIndex(2);
+    test::whenModal([&w, name, whileOpen](QWidget *modal) {
+        if (modal == w.context.windows.Form6) {
+            auto *dialog = static_cast<TForm6 *>(modal);
+            dialog->Edit1->setText(name);
+            QTest::keyClick(dialog->Edit1, Qt::Key_Return);
+            test::whenModal([&w, whileOpen](QWidget *) {
+                QTest::qWait(20);
+                whileOpen();
+                w.menu().done(0);
+            });
+            return;
+        }
+        QTest::qWait(20);
+        whileOpen();
+        w.menu().done(0);
+    });
+    w.menu().exec();
+}
+
+} // namespace
+
+class MenuTest : public QObject {
+    Q_OBJECT
+private slots:
+    // At start-up the table shows, nothing highlighted, no statistics.
+    void startUpShowsTheTable() {
+        test::GameWindows w;
+        w.context.windows.Stats->CheckBox1->setChecked(true);
+        bool statsOpened = false;
+        test::whenModal([&](QWidget *modal) {
+            statsOpened = modal == w.context.windows.Stats;
+            QTest::qWait(20);
+            QCOMPARE(w.menu().nameLabel(3)->text(), QStringLiteral("Tarvil        "));
+            QCOMPARE(w.menu().dateLabel(3)->text(), QStringLiteral("March 31st 1999    "));
+            QCOMPARE(w.menu().efficiencyLabel(3)->text(), QStringLiteral("0,00 %"));
+            QCOMPARE(w.menu().pointsLabel(3)->text(), QStringLiteral("0"));
+            QCOMPARE(w.menu().rankLabel(10)->text(), QStringLiteral("10."));
+            QCOMPARE(w.menu().header()->text(),
+                     QStringLiteral("Pl.  Name                     Date                         "
+                                    "Efficiency   Points"));
+            QCOMPARE(w.menu().pointsLabel(3)->geometry().right() + 1, THighscore::PointsRight);
+            for (int r = 1; r <= 10; ++r)
+                QCOMPARE(colourOf(w.menu().nameLabel(r)), QColor(Qt::white));
+            QCOMPARE(w.shared.CloseMode, 2);
+            w.menu().done(0);
+        });
+        w.menu().exec();
+        QVERIFY(!statsOpened);
+        QCOMPARE(w.shared.NewEntryRank, 12);
+        QVERIFY(w.fake.messages.texts.isEmpty());
+    }
+
+    // A qualifying run asks for a name, is saved with today's date and its
+    // row turns aqua; it stays aqua after "No" in the clear dialog, and the
+    // next run that does not qualify leaves the table and whitens the row.
+    void qualifyingRunIsEnteredAndHighlighted() {
+        test::GameWindows w;
+        saveHundreds(w);
+        menuAfterRun(w, 700, QStringLiteral("Zoe"), [&] {
+            QCOMPARE(w.shared.NewEntryRank, 4);
+            QCOMPARE(w.menu().nameLabel(4)->text(), QStringLiteral("Zoe           "));
+            QCOMPARE(colourOf(w.menu().pointsLabel(4)), QColor(0, 255, 255));
+            QCOMPARE(colourOf(w.menu().pointsLabel(3)), QColor(Qt::white));
+            test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+            w.menu().Button9Click();
+            QCOMPARE(colourOf(w.menu().nameLabel(4)), QColor(0, 255, 255));
+        });
+        QCOMPARE(w.fake.sound.played.last(),
+                 QStringLiteral("%1highscore310.wav").arg(w.shared.ProgramDir));
+        SharedState reread;
+        reread.ProgramDir = w.shared.ProgramDir;
+        LoadHighScores(reread);
+        QCOMPARE(reread.HighScoreTable[4].text(0, 14), QStringLiteral("Zoe           "));
+        QCOMPARE(reread.HighScoreTable[4].text(14, 19), QStringLiteral("December 8th 2026  "));
+        QCOMPARE(reread.HighScoreTable[4][HighScoreEntry::RunScore], 700);
+        QCOMPARE(reread.HighScoreTable[3][HighScoreEntry::RunScore], 700);
+        QCOMPARE(reread.HighScoreTable[5][HighScoreEntry::RunScore], 600);
+
+        // The edit box keeps the last name; a run of 0 does not enter.
+        menuAfterRun(w, 0, QString(), [&] {
+            QCOMPARE(w.shared.NewEntryRank, 12);
+            QCOMPARE(w.menu().nameLabel(4)->text(), QStringLiteral("Zoe           "));
+            QCOMPARE(colourOf(w.menu().nameLabel(4)), QColor(Qt::white));
+        });
+        QCOMPARE(w.context.windows.Form6->Edit1->text(), QStringLiteral("Zoe"));
+    }
+
+    // After a run the statistics open by themselves when their box is ticked.
+    void statisticsOpenAfterARun() {
+        test::GameWindows w;
+        w.context.windows.Stats->CheckBox1->setChecked(true);
+        bool statsOpened = false;
+        w.shared.GameState = 0;
+        test::whenModal([&](QWidget *modal) {
+            statsOpened = modal == w.context.windows.Stats;
+            static_cast<QDialog *>(modal)->done(0);
+            test::whenModal([&](QWidget *) { w.menu().done(0); });
+        });
+        w.menu().exec();
+        QVERIFY(statsOpened);
+        QCOMPARE(w.shared.StatsEntry, 12);
+    }
+
+    // Enter, Space and Escape start a run as "Begin new Game" does.
+    void charactersStartARun_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+        QTest::newRow("letter") << int(Qt::Key_Q);
+    }
+    void charactersStartARun() {
+        QFETCH(int, key);
+        test::GameWindows w;
+        test::whenModal([key](QWidget *modal) { QTest::keyClick(modal, Qt::Key(key)); });
+        w.menu().exec();
+        QCOMPARE(w.shared.GameState, 4);
+        QCOMPARE(w.shared.CloseMode, 1);
+        QCOMPARE(w.menu().GameStarted, 1);
+    }
+
+    // Closing the menu with its close box ends the program.
+    void closingTheMenuEndsTheProgram() {
+        test::GameWindows w;
+        test::whenModal([&](QWidget *modal) {
+            QTest::qWait(20);
+            modal->close();
+        });
+        w.menu().exec();
+        QCOMPARE(w.programEnds, 1);
+    }
+
+    // A missing high-score file is reported; the menu stays usable.
+    void missingHighScoreFile() {
+        test::GameWindows w;
+        QFile::remove(w.folder.dir.filePath(QStringLiteral("tarvil.hig")));
+        test::whenModal([&](QWidget *) {
+            QTest::qWait(20);
+            QCOMPARE(w.shared.CloseMode, 2);
+            w.menu().Button1Click();
+        });
+        w.menu().exec();
+        QCOMPARE(w.fake.messages.texts, QStringList{QStringLiteral("File not found")});
+        QCOMPARE(w.shared.GameState, 4);
+    }
+
+    // "Yes" writes the cleared table, also where there was none, and shows
+    // ten default rows; "No" and Escape change nothing.
+    void clearingTheScores_data() {
+        QTest::addColumn<int>("answer"); // 0 Yes, 1 No, 2 Escape, 3 Enter
+        QTest::addColumn<bool>("fileThere");
+        QTest::newRow("yes") << 0 << true;
+        QTest::newRow("yes without a file") << 0 << false;
+        QTest::newRow("no") << 1 << true;
+        QTest::newRow("escape") << 2 << true;
+        QTest::newRow("enter right away") << 3 << true;
+    }
+    void clearingTheScores() {
+        QFETCH(int, answer);
+        QFETCH(bool, fileThere);
+        test::GameWindows w;
+        saveHundreds(w);
+        const QString file = w.folder.dir.filePath(QStringLiteral("tarvil.hig"));
+        if (!fileThere)
+            QFile::remove(file);
+        QFile before(file);
+        const QByteArray old = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
+        test::whenModal([answer](QWidget *modal) {
+            auto *dialog = static_cast<TForm7 *>(modal);
+            switch (answer) {
+            case 0:
+                dialog->Button1->click();
+                break;
+            case 1:
+                dialog->Button2->click();
+                break;
+            case 2:
+                QTest::keyClick(dialog, Qt::Key_Escape);
+                break;
+            default:
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+                break;
+            }
+        });
+        w.menu().Button9Click();
+        QFile after(file);
+        const QByteArray now = after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray();
+        if (answer == 0) {
+            QFile golden(QStringLiteral(KRUMLIX_SOURCE_DIR "/highscore/default/tarvil.hig"));
+            QVERIFY(golden.open(QIODevice::ReadOnly));
+            QCOMPARE(now, golden.readAll());
+            QCOMPARE(w.menu().pointsLabel(1)->text(), QStringLiteral("0"));
+            QCOMPARE(w.menu().nameLabel(10)->text(), QStringLiteral("Tarvil        "));
+        } else {
+            QCOMPARE(now, old);
+        }
+        QVERIFY(!w.context.windows.Form7->isVisible());
+    }
+
+    // A clearing that cannot write reports it and leaves the dialog open.
+    void failedClearingKeepsTheDialogOpen() {
+        test::GameWindows w;
+        saveHundreds(w);
+        bool stillOpen = false;
+        test::whenModal([&](QWidget *modal) {
+            auto *dialog = static_cast<TForm7 *>(modal);
+            {
+                test::FileSizeLimit limit(100);
+                dialog->Button1->click();
+            }
+            stillOpen = dialog->isVisible();
+            dialog->Button2->click();
+        });
+        w.menu().Button9Click();
+        QVERIFY(stillOpen);
+        QCOMPARE(w.fake.messages.texts.size(), 1);
+        QVERIFY(w.fake.messages.texts.first().startsWith(QStringLiteral("I/O error")));
+        SharedState reread;
+        reread.ProgramDir = w.shared.ProgramDir;
+        LoadHighScores(reread);
+        QCOMPARE(reread.HighScoreTable[1][HighScoreEntry::RunScore], 900);
+    }
+
+    // The mail dialog shows the game folder in lower case, centred.
+    void mailDialogShowsTheFolder() {
+        test::GameWindows w;
+        w.shared.ProgramDir = QStringLiteral("/Games/Arcade/");
+        TForm8 &mail = *w.context.windows.Form8;
+        mail.FormActivate();
+        QLabel *folder = mail.labels[1];
+        QCOMPARE(folder->text(), QStringLiteral("/games/arcade/"));
+        QCOMPARE(folder->x(), 158 - folder->width() / 2);
+        QCOMPARE(mail.labels[12]->text(), QStringLiteral("'tarvil.hig'."));
+    }
+};
+
+QTEST_MAIN(MenuTest)
+#include "tst_menuwindow.moc"

@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sound window and the event sounds, on real scheme files in a
+// temporary game folder; playback is recorded by a double.
+#include "sound/soundwindow.h"
+#include "support/gamewindows.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace krumlix;
+
+namespace {
+
+/// Answers the file dialogs as a player would, or cancels.
+class ScriptedChooser final : public FileChooser {
+public:
+    bool execute() override {
+        ++shown;
+        offered << fileName;
+        if (answer.isEmpty())
+            return false;
+        fileName = answer;
+        return true;
+    }
+    QString answer;
+    QStringList offered;
+    int shown = 0;
+};
+
+struct SoundRig {
+    QTemporaryDir dir;
+    test::GameWindows w;
+    TSound &sound = *w.context.windows.Sound;
+    ScriptedChooser *open = new ScriptedChooser;
+    ScriptedChooser *save = new ScriptedChooser;
+
+    SoundRig() {
+        w.shared.ProgramDir = dir.path() + QLatin1Char('/');
+        sound.OpenDialog1.reset(open);
+        sound.SaveDialog1.reset(save);
+    }
+    QString file(const QString &name) const { return dir.filePath(name); }
+    void writeFile(const QString &name, const QByteArray &bytes) const {
+        QFile f(file(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray readFile(const QString &name) const {
+        QFile f(file(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+QByteArray schemeBytes(const QString &prefix, const QList<QByteArray> &flags,
+                       const char *end = "\r\n") {
+    QByteArray text;
+    for (int e = 1; e <= 12; ++e)
+        text += (prefix + QStringLiteral("/s%1.wav").arg(e)).toLocal8Bit() + end;
+    for (const QByteArray &flag : flags)
+        text += flag + end;
+    return text;
+}
+
+} // namespace
+
+class SoundTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Every event sound goes through the two switches; "Play" does not.
+    void eventSoundsFollowTheSwitches() {
+        SoundRig rig;
+        rig.sound.setPath(2, "/x/elephant.wav");
+        rig.sound.PlayEventSound(2);
+        QCOMPARE(rig.w.fake.sound.played, QStringList{QStringLiteral("/x/elephant.wav")});
+        QCOMPARE(rig.w.shared.SoundPath, QByteArray("/x/elephant.wav"));
+
+        rig.sound.enableBox(2)->setChecked(false);
+        rig.sound.PlayEventSound(2);
+        QCOMPARE(rig.w.fake.sound.played.size(), 1);
+
+        rig.sound.enableBox(2)->setChecked(true);
+        rig.sound.CheckBox1->setChecked(false);
+        rig.sound.PlayEventSound(2);
+        QCOMPARE(rig.w.fake.sound.played.size(), 1);
+        rig.sound.playButton(2)->click();
+        QCOMPARE(rig.w.fake.sound.played.size(), 2);
+    }
+
+    // "Sound on" stops any sound on every change and greys the event
+    // controls out while it is off.
+    void masterSwitchStopsAndGreys() {
+        SoundRig rig;
+        const int stops = rig.w.fake.sound.stops;
+        rig.sound.CheckBox1->setChecked(false);
+        QCOMPARE(rig.w.fake.sound.stops, stops + 1);
+        for (int e = 1; e <= 12; ++e) {
+            QVERIFY(!rig.sound.enableBox(e)->isEnabled());
+            QVERIFY(!rig.sound.nameLabel(e)->isEnabled());
+            QVERIFY(rig.sound.enableBox(e)->isChecked());
+            QVERIFY(rig.sound.chooseButton(e)->isEnabled());
+        }
+        rig.sound.CheckBox1->setChecked(false); // the state it has: nothing runs
+        QCOMPARE(rig.w.fake.sound.stops, stops + 1);
+        rig.sound.CheckBox1->setChecked(true);
+        QCOMPARE(rig.w.fake.sound.stops, stops + 2);
+        QVERIFY(rig.sound.enableBox(5)->isEnabled());
+        QCOMPARE(rig.w.fake.sound.played.size(), 0);
+    }
+
+    // A name that fits is shown whole; a longer one ends in "..." and fits.
+    void fileNamesFitTheirLabels_data() {
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("short") << QByteArray("/games/krumlix/intro.wav");
+        QTest::newRow("long") << QByteArray(
+            "/a/an_extremely_long_sound_file_name_for_an_event.wav");
+        QTest::newRow("windows path") << QByteArray("C:\\Sounds\\bee.wav");
+    }
+    void fileNamesFitTheirLabels() {
+        QFETCH(QByteArray, path);
+        SoundRig rig;
+        rig.sound.setPath(3, path);
+        rig.sound.showFileName(3);
+        TSound::FitFileNameLabel(rig.sound.nameLabel(3));
+        QLabel *label = rig.sound.nameLabel(3);
+        const QString whole = QString::fromLocal8Bit(TSound::fileNamePart(path));
+        QVERIFY(label->width() <= TSound::NameLabelMaxWidth);
+        if (label->fontMetrics().horizontalAdvance(whole) <= TSound::NameLabelMaxWidth) {
+            QCOMPARE(label->text(), whole);
+        } else {
+            QVERIFY(label->text().endsWith(QStringLiteral("...")));
+            QVERIFY(whole.startsWith(label->text().chopped(3)));
+            // One character more would not fit.
+            const QString longer = whole.left(label->text().size() - 2) + QStringLiteral("...");
+            QVERIFY(label->fontMetrics().horizontalAdvance(longer) > TSound::NameLabelMaxWidth);
+        }
+        QVERIFY(!label->text().contains(QLatin1Char('/')));
+        QVERIFY(!label->text().contains(QLatin1Char('\\')));
+    }
+
+    // Cancel leaves the row; one dialog serves every row and offers the
+    // name last chosen in it.
+    void chooseFileKeepsTheLastChoice() {
+        SoundRig rig;
+        const QByteArray before = rig.sound.path(3);
+        rig.sound.chooseFile(3);
+        QCOMPARE(rig.sound.path(3), before);
+        rig.open->answer = QStringLiteral("/music/boom.wav");
+        rig.sound.chooseFile(7);
+        QCOMPARE(rig.sound.path(7), QByteArray("/music/boom.wav"));
+        QCOMPARE(rig.sound.nameLabel(7)->text(), QStringLiteral("boom.wav"));
+        rig.open->answer.clear();
+        rig.sound.chooseFile(3);
+        QCOMPARE(rig.open->offered.last(), QStringLiteral("/music/boom.wav"));
+    }
+
+    // Typing a scheme name loads at every key: each prefix that names no
+    // file gives the cannot-open message with the text typed so far.
+    void typingASchemeNameLoadsAtEveryKey() {
+        SoundRig rig;
+        QList<QByteArray> flags;
+        for (int e = 1; e <= 12; ++e)
+            flags << (e % 3 == 0 ? "0" : "1");
+        rig.writeFile(QStringLiteral("default.snd"), schemeBytes(QStringLiteral("/loaded"), flags));
+        rig.sound.show();
+        rig.sound.ComboBox1->lineEdit()->clear();
+        QTest::keyClicks(rig.sound.ComboBox1->lineEdit(), QStringLiteral("default.snd"));
+        const QStringList &texts = rig.w.fake.messages.texts;
+        QCOMPARE(texts.size(), 10);
+        QCOMPARE(texts.first(), QStringLiteral("Cannot open file d"));
+        QCOMPARE(texts.last(), QStringLiteral("Cannot open file default.sn"));
+        QCOMPARE(rig.sound.path(12), QByteArray("/loaded/s12.wav"));
+        QVERIFY(!rig.sound.enableBox(3)->isChecked());
+        QVERIFY(rig.sound.enableBox(4)->isChecked());
+        QCOMPARE(rig.sound.nameLabel(5)->text(), QStringLiteral("s5.wav"));
+        QVERIFY(rig.sound.CheckBox1->isChecked());
+    }
+
+    // A short scheme applies what it has and stops at the first flag line
+    // that is no integer; other line ends read the same.
+    void shortSchemeStopsAtItsEnd() {
+        SoundRig rig;
+        QList<QByteArray> flags(8, "2");
+        rig.writeFile(QStringLiteral("short.snd"), schemeBytes(QStringLiteral("/s"), flags, "\n"));
+        for (int e = 1; e <= 12; ++e)
+            rig.sound.enableBox(e)->setChecked(false);
+        rig.sound.ComboBox1->setEditText(QStringLiteral("short.snd"));
+        rig.w.errors.guard([&] { rig.sound.ComboBox1Change(); });
+        QCOMPARE(rig.w.fake.messages.texts,
+                 QStringList{QStringLiteral("'' is not a valid integer value")});
+        QCOMPARE(rig.sound.path(12), QByteArray("/s/s12.wav"));
+        QVERIFY(rig.sound.enableBox(8)->isChecked());
+        QVERIFY(!rig.sound.enableBox(9)->isChecked());
+    }
+
+    // Saving writes 24 CR LF lines into the game folder, whatever folder was
+    // browsed to, enables as checked even while greyed out; "2" comes back "1".
+    void saveSchemeWritesIntoTheGameFolder() {
+        SoundRig rig;
+        QList<QByteArray> flags(12, "2");
+        flags[0] = "0";
+        rig.writeFile(QStringLiteral("in.snd"), schemeBytes(QStringLiteral("/p"), flags, "\r"));
+        rig.sound.ComboBox1->setEditText(QStringLiteral("in.snd"));
+        rig.sound.ComboBox1Change();
+        rig.sound.CheckBox1->setChecked(false);
+        rig.save->answer = QStringLiteral("/somewhere/else/mine");
+        rig.sound.Button13Click();
+        QList<QByteArray> expected(12, "1");
+        expected[0] = "0";
+        QCOMPARE(rig.readFile(QStringLiteral("mine")), schemeBytes(QStringLiteral("/p"), expected));
+        QCOMPARE(rig.sound.ComboBox1->currentText(), QStringLiteral("mine"));
+
+        rig.save->answer.clear(); // cancelled: nothing written, text kept
+        rig.sound.Button13Click();
+        QCOMPARE(rig.sound.ComboBox1->currentText(), QStringLiteral("mine"));
+    }
+
+    // Entering the box lists the schemes sorted without regard to case,
+    // replacing items in place; with none, the list stays as it was.
+    void schemeListRefresh() {
+        SoundRig rig;
+        rig.sound.ComboBox1Enter();
+        QCOMPARE(rig.sound.ComboBox1->count(), 1);
+        QCOMPARE(rig.sound.ComboBox1->itemText(0), QStringLiteral("default.snd"));
+        for (const char *name : {"b.snd", "A.snd", "c.snd", "note.txt"})
+            rig.writeFile(QString::fromLatin1(name), "x");
+        QDir(rig.dir.path()).mkdir(QStringLiteral("folder.snd"));
+        rig.sound.ComboBox1Enter();
+        QStringList items;
+        for (int i = 0; i < rig.sound.ComboBox1->count(); ++i)
+            items << rig.sound.ComboBox1->itemText(i);
+        QCOMPARE(items, (QStringList{"A.snd", "b.snd", "c.snd"}));
+        QVERIFY(rig.w.fake.messages.texts.isEmpty());
+    }
+
+    // Every opening shows "Current settings" and loads nothing.
+    void openingShowsCurrentSettings() {
+        SoundRig rig;
+        rig.sound.ComboBox1->setEditText(QStringLiteral("x.snd"));
+        rig.sound.show();
+        QCOMPARE(rig.sound.ComboBox1->currentText(), QStringLiteral("Current settings"));
+        QVERIFY(rig.w.fake.messages.texts.isEmpty());
+        QCOMPARE(rig.sound.windowTitle(), QStringLiteral("Krumlix - choose sounds"));
+        QCOMPARE(rig.sound.size(), QSize(466, 332));
+    }
+};
+
+QTEST_MAIN(SoundTest)
+#include "tst_soundwindow.moc"

@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics window: the fill for an entry or the latest game, the track
+// bar, the efficiency, today's date and the "Show stats" flag on disk.
+#include "highscore/highscorefile.h"
+#include "platform/textfile.h"
+#include "stats/statswindow.h"
+#include "support/gamewindows.h"
+
+#include <QTest>
+
+using namespace krumlix;
+
+namespace {
+
+struct Rig {
+    test::GameWindows w;
+    TStats &stats = *w.context.windows.Stats;
+    Rig() {
+        for (int e = 1; e <= 10; ++e) {
+            w.shared.HighScoreTable[e] = DefaultEntry();
+            w.shared.HighScoreTable[e][HighScoreEntry::RunScore] = 1000 - 100 * e;
+            w.shared.HighScoreTable[e].setText(0, 14, QStringLiteral("Player %1").arg(e));
+        }
+        SaveHighScores(w.shared);
+    }
+    void open(int entry) {
+        w.shared.StatsEntry = entry;
+        stats.show();
+    }
+    QString text(int number) const { return stats.label(number)->text(); }
+    int right(int number) const {
+        return stats.label(number)->geometry().x() + stats.label(number)->width();
+    }
+};
+
+} // namespace
+
+class StatsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Position 10 is the latest game, 9 entry 10.
+    void trackBarPositions() {
+        Rig rig;
+        rig.open(3);
+        QCOMPARE(rig.stats.TrackBar1->value(), 2);
+        QCOMPARE(rig.text(50), QStringLiteral("Player 3      "));
+        rig.stats.TrackBar1->setValue(10);
+        QCOMPARE(rig.w.shared.StatsEntry, 12);
+        QCOMPARE(rig.stats.windowTitle(), QStringLiteral("Krumlix - view stats for latest game"));
+        QCOMPARE(rig.text(53), QStringLiteral("x."));
+        QCOMPARE(rig.text(50), QStringLiteral("Latest Game"));
+        QCOMPARE(rig.text(52), QStringLiteral("December 8th 2026  "));
+        rig.stats.TrackBar1->setValue(9);
+        QCOMPARE(rig.stats.windowTitle(), QStringLiteral("Krumlix - view stats for entry nr.10"));
+        QCOMPARE(rig.text(53), QStringLiteral("10."));
+        QCOMPARE(rig.text(44), QStringLiteral("0"));
+    }
+
+    // Every figure lands in its label, right-aligned at x 166.
+    void figuresAndAlignment() {
+        Rig rig;
+        HighScoreEntry &latest = rig.w.shared.HighScoreTable[12];
+        for (int i = 41; i < 63; ++i)
+            latest[i] = i * 10 - 500;
+        latest[HighScoreEntry::DifficultyLevel] = 3;
+        latest.setText(33, 8, QStringLiteral(" 95,00 %"));
+        rig.open(12);
+        QCOMPARE(rig.text(25), QStringLiteral(" 95,00"));
+        QCOMPARE(rig.text(23), QString::number(42 * 10 - 500));
+        QCOMPARE(rig.text(32), QString::number(51 * 10 - 500));
+        QCOMPARE(rig.text(41), QString::number(59 * 10 - 500));
+        QCOMPARE(rig.text(14), QStringLiteral("Game level: God"));
+        for (int number : {23, 24, 25, 26, 31, 32, 33, 34, 36, 41, 42, 43, 44, 45, 48})
+            QCOMPARE(rig.right(number), TStats::ValueRight);
+    }
+
+    // A stored level outside 0..5 leaves the level text as it was.
+    void levelOutsideTheRange() {
+        Rig rig;
+        rig.w.shared.HighScoreTable[12][HighScoreEntry::DifficultyLevel] = 4;
+        rig.open(12);
+        QCOMPARE(rig.text(14), QStringLiteral("Game level: Tarvil"));
+        rig.w.shared.HighScoreTable[12][HighScoreEntry::DifficultyLevel] = 9;
+        rig.stats.FormActivate();
+        QCOMPARE(rig.text(14), QStringLiteral("Game level: Tarvil"));
+    }
+
+    void efficiency_data() {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("bonus");
+        QTest::addColumn<int>("optimal");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("500/100/900") << 500 << 100 << 900 << "50,00";
+        QTest::newRow("negative") << -20 << 0 << 900 << "0,00";
+    }
+    void efficiency() {
+        QFETCH(int, points);
+        QFETCH(int, bonus);
+        QFETCH(int, optimal);
+        QFETCH(QString, shown);
+        Rig rig;
+        HighScoreEntry &latest = rig.w.shared.HighScoreTable[12];
+        latest[HighScoreEntry::RunScore] = points;
+        latest[HighScoreEntry::BonusPoints] = bonus;
+        latest[HighScoreEntry::OptimalScore] = optimal;
+        rig.open(12);
+        QCOMPARE(rig.text(48), shown);
+    }
+
+    void todaysDate_data() {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("text");
+        const int days[] = {1, 2, 3, 11, 12, 13, 21, 22, 23, 31};
+        const char *suffixes[] = {"st", "nd", "rd", "th", "th", "th", "st", "nd", "rd", "st"};
+        for (int i = 0; i < 10; ++i)
+            QTest::addRow("%d", days[i])
+                << QDate(2001, 1, days[i])
+                << QStringLiteral("January %1%2 2001").arg(days[i]).arg(QLatin1String(suffixes[i]));
+        QTest::newRow("5 May 2000") << QDate(2000, 5, 5) << "May 5th 2000";
+    }
+    void todaysDate() {
+        QFETCH(QDate, date);
+        QFETCH(QString, text);
+        Rig rig;
+        rig.w.fake.timeOfDay.date = date;
+        rig.open(12);
+        QCOMPARE(rig.text(52), text.leftJustified(19, QLatin1Char(' ')));
+    }
+
+    // "Show stats" re-writes line 50 at once; twice leaves all as it was.
+    void showStatsFlagOnDisk() {
+        Rig rig;
+        const QString path = rig.w.folder.dir.filePath(QStringLiteral("setup.ini"));
+        const QList<QByteArray> before = readTextLines(path, QString());
+        rig.open(12);
+        const bool checked = rig.stats.CheckBox1->isChecked();
+        QTest::mouseClick(rig.stats.label(55), Qt::LeftButton);
+        QCOMPARE(rig.stats.CheckBox1->isChecked(), !checked);
+        QCOMPARE(readTextLines(path, QString()).at(50), QByteArray(checked ? "0" : "1"));
+        QTest::mouseClick(rig.stats.CheckBox1, Qt::LeftButton);
+        QCOMPARE(rig.stats.CheckBox1->isChecked(), checked);
+        QCOMPARE(readTextLines(path, QString()), before);
+    }
+
+    // An unreadable high-score file still opens the window, on the table
+    // as it was in memory.
+    void unreadableFileStillOpens() {
+        Rig rig;
+        QFile::remove(rig.w.folder.dir.filePath(QStringLiteral("tarvil.hig")));
+        rig.open(2);
+        QVERIFY(rig.stats.isVisible());
+        QCOMPARE(rig.w.fake.messages.texts, QStringList{QStringLiteral("File not found")});
+        QCOMPARE(rig.text(50), QStringLiteral("Player 2      "));
+    }
+};
+
+QTEST_MAIN(StatsTest)
+#include "tst_statswindow.moc"
