@@ -9,7 +9,7 @@
 
 namespace krumlix {
 
-TForm7::TForm7(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
+TForm7::TForm7(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Form7"));
     applyWindowLook(this, QStringLiteral("Krumlix - clear scores"), QSize(285, 192));
     GroupBox1 = new QGroupBox(this);
@@ -25,18 +25,21 @@ TForm7::TForm7(AppContext &context, QWidget *parent) : QDialog(parent), context_
     Label3 = label(QStringLiteral("this is what you want to do ?"), 38, 78);
     Button1 = new QPushButton(QStringLiteral("Yes"), GroupBox1);
     Button1->setGeometry(35, 106, 75, 25);
-    Button1->setAutoDefault(false);
     Button2 = new QPushButton(QStringLiteral("No"), GroupBox1);
     Button2->setGeometry(131, 106, 75, 25);
+    // Escape answers "No". There is no default button: Enter presses the
+    // button that has the focus.
+    for (QPushButton *button : {Button1, Button2})
+        button->setAutoDefault(false);
+    setCancelButton(Button2);
     connect(Button1, &QPushButton::clicked, this,
             [this] { context_.errors.guard([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
 }
 
 void TForm7::showEvent(QShowEvent *event) {
-    QDialog::showEvent(event);
+    GameDialog::showEvent(event);
     // "No" has the focus, so an Enter right away clears nothing.
-    Button2->setDefault(true);
     Button2->setFocus();
 }
 

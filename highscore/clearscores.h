@@ -2,8 +2,8 @@
 #pragma once
 
 #include "platform/appcontext.h"
+#include "widgets/gamedialog.h"
 
-#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -11,7 +11,7 @@
 namespace krumlix {
 
 /// Asks before the high scores are cleared.
-class TForm7 : public QDialog {
+class TForm7 : public GameDialog {
     Q_OBJECT
 public:
     TForm7(AppContext &context, QWidget *parent);

@@ -6,7 +6,7 @@
 
 namespace krumlix {
 
-TForm8::TForm8(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
+TForm8::TForm8(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Form8"));
     applyWindowLook(this, QStringLiteral("Krumlix - mail highscore"), QSize(343, 314));
     GroupBox1 = new QGroupBox(this);
@@ -33,6 +33,7 @@ TForm8::TForm8(AppContext &context, QWidget *parent) : QDialog(parent), context_
     };
     for (const auto &t : texts) {
         auto *label = new QLabel(t.text, GroupBox1);
+        label->setTextFormat(Qt::PlainText); // the folder is shown as it is named
         label->move(t.x, t.y);
         label->adjustSize();
         if (t.aqua) {
@@ -50,13 +51,15 @@ TForm8::TForm8(AppContext &context, QWidget *parent) : QDialog(parent), context_
 
 void TForm8::FormActivate() {
     QLabel *folder = labels[1];
-    folder->setText(context_.shared.ProgramDir.toLower());
+    // As it is: on a file system that tells capitals apart, the folder in
+    // lower case may not exist.
+    folder->setText(context_.shared.ProgramDir);
     folder->adjustSize();
     folder->move(GroupBox1->width() / 2 - folder->width() / 2, folder->y());
 }
 
 void TForm8::showEvent(QShowEvent *event) {
-    QDialog::showEvent(event);
+    GameDialog::showEvent(event);
     FormActivate();
 }
 

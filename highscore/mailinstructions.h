@@ -2,8 +2,8 @@
 #pragma once
 
 #include "platform/appcontext.h"
+#include "widgets/gamedialog.h"
 
-#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -13,7 +13,7 @@
 namespace krumlix {
 
 /// How to mail a high score to the maker.
-class TForm8 : public QDialog {
+class TForm8 : public GameDialog {
     Q_OBJECT
 public:
     TForm8(AppContext &context, QWidget *parent);

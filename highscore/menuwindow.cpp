@@ -15,13 +15,13 @@
 #include "settings/settingsfile.h"
 #include "sound/soundwindow.h"
 #include "stats/statswindow.h"
+#include "widgets/clickwatch.h"
 #include "widgets/numberformat.h"
 #include "widgets/picture.h"
 #include "widgets/windowlook.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 namespace krumlix {
 namespace {
@@ -37,6 +37,7 @@ THighscore::THighscore(AppContext &context, QWidget *parent) : QDialog(parent), 
     setObjectName(QStringLiteral("Highscore"));
     applyWindowLook(this, QStringLiteral("Welcome to Krumlix"), QSize(575, 373));
     context_.shared.CloseMode = 0;
+    clicks_ = new ClickWatcher(this);
     buildPictures();
     buildTable();
 }
@@ -52,22 +53,30 @@ void THighscore::buildPictures() {
     Image12 = picture("titlebanner", QRect(149, 27, 457, 64));
     Image14 = picture("weblink", QRect(450, 344, 105, 17));
     Image14->setCursor(Qt::PointingHandCursor);
-    Image14->installEventFilter(this);
+    clicks_->watch(Image14, [this] { Image14Click(); });
     for (int level = 0; level < 6; ++level) {
         QLabel *badge = picture(BadgePictures[level], QRect(106, 228, 25, 17));
         badge->setObjectName(QStringLiteral("Image%1").arg(level == 0 ? 13 : 14 + level));
         badge->setCursor(Qt::PointingHandCursor);
-        badge->installEventFilter(this);
+        clicks_->watch(badge, [this] { Button3Click(); });
         badge->hide();
         levelBadges[static_cast<std::size_t>(level)] = badge;
     }
     // Invisible areas over the words drawn on the panel.
+    using Action = void (THighscore::*)();
+    static constexpr Action areaActions[10] = {
+        &THighscore::Button1Click, &THighscore::Button7Click, &THighscore::Button12Click,
+        &THighscore::Button9Click, &THighscore::Button3Click, &THighscore::Button2Click,
+        &THighscore::Button8Click, &THighscore::Button4Click, &THighscore::Button5Click,
+        &THighscore::Button6Click};
     for (int i = 0; i < 10; ++i) {
         auto *area = new QWidget(this);
         area->setObjectName(QStringLiteral("Image%1").arg(MenuAreaNumbers[i]));
         area->setGeometry(28, MenuTops[i], 98, 17);
         area->setCursor(Qt::PointingHandCursor);
-        area->installEventFilter(this);
+        const Action action = areaActions[i];
+        clicks_->watch(
+            area, [this, action] { context_.errors.guard([this, action] { (this->*action)(); }); });
         menuAreas[static_cast<std::size_t>(i)] = area;
     }
 }
@@ -75,22 +84,22 @@ void THighscore::buildPictures() {
 void THighscore::buildTable() {
     GroupBox4 = new QGroupBox(this);
     GroupBox4->setGeometry(157, 129, 396, 208);
+    // The names and dates come from the file as the players typed them.
     auto label = [this](int number, int x, int y) {
         auto *l = new QLabel(GroupBox4);
         l->setObjectName(QStringLiteral("Label%1").arg(number));
+        l->setTextFormat(Qt::PlainText);
         l->move(x, y);
-        l->installEventFilter(this);
         labels[static_cast<std::size_t>(number)] = l;
         return l;
     };
     label(51, 16, 20)->setText(QStringLiteral("Highscore"));
     for (int r = 1; r <= 10; ++r) {
         const int y = 37 + 16 * (r - 1);
-        label(51 + r, 0, y);
-        label(5 * r - 4, 38, y);
-        label(5 * r - 3, 155, y);
-        label(61 + r, 0, y);
-        label(5 * r, 0, y);
+        // A click on any label of a row shows that row's statistics.
+        for (QLabel *l : {label(51 + r, 0, y), label(5 * r - 4, 38, y), label(5 * r - 3, 155, y),
+                          label(61 + r, 0, y), label(5 * r, 0, y)})
+            clicks_->watch(l, [this, r] { rowClick(r); });
     }
     for (QLabel *l : labels) {
         if (l) {
@@ -313,44 +322,6 @@ void THighscore::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-bool THighscore::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() != QEvent::MouseButtonRelease ||
-        static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
-        return QDialog::eventFilter(watched, event);
-    using Action = void (THighscore::*)();
-    static constexpr Action areaActions[10] = {
-        &THighscore::Button1Click, &THighscore::Button7Click, &THighscore::Button12Click,
-        &THighscore::Button9Click, &THighscore::Button3Click, &THighscore::Button2Click,
-        &THighscore::Button8Click, &THighscore::Button4Click, &THighscore::Button5Click,
-        &THighscore::Button6Click};
-    for (int i = 0; i < 10; ++i) {
-        if (watched == menuAreas[static_cast<std::size_t>(i)]) {
-            context_.errors.guard([this, i] { (this->*areaActions[i])(); });
-            return true;
-        }
-    }
-    for (QLabel *badge : levelBadges) {
-        if (watched == badge) {
-            Button3Click();
-            return true;
-        }
-    }
-    if (watched == Image14) {
-        Image14Click();
-        return true;
-    }
-    for (int r = 1; r <= 10; ++r) {
-        for (QLabel *l :
-             {nameLabel(r), dateLabel(r), pointsLabel(r), rankLabel(r), efficiencyLabel(r)}) {
-            if (watched == l) {
-                rowClick(r);
-                return true;
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace krumlix

@@ -12,6 +12,8 @@
 
 namespace krumlix {
 
+class ClickWatcher;
+
 /// The menu window, the hub every run returns to: the commands drawn on its
 /// panel, the level badge and the top-ten table.
 class THighscore : public QDialog {
@@ -69,7 +71,6 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildPictures();
@@ -79,6 +80,7 @@ private:
     template <typename Window> void showModal(Window *window);
 
     AppContext &context_;
+    ClickWatcher *clicks_ = nullptr;
 };
 
 } // namespace krumlix

@@ -7,7 +7,7 @@
 
 namespace krumlix {
 
-TForm6::TForm6(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
+TForm6::TForm6(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Form6"));
     applyWindowLook(this, QStringLiteral("Krumlix - congratulations"), QSize(317, 286));
     GroupBox1 = new QGroupBox(QStringLiteral("Congratulations !!!"), this);
@@ -27,6 +27,7 @@ TForm6::TForm6(AppContext &context, QWidget *parent) : QDialog(parent), context_
     };
     for (int i = 1; i <= 7; ++i) {
         labels[i] = new QLabel(texts[i].text, GroupBox1);
+        labels[i]->setTextFormat(Qt::PlainText);
         labels[i]->move(texts[i].x, texts[i].y);
         labels[i]->adjustSize();
     }
@@ -59,7 +60,7 @@ void TForm6::FormActivate() {
 }
 
 void TForm6::showEvent(QShowEvent *event) {
-    QDialog::showEvent(event);
+    GameDialog::showEvent(event);
     FormActivate();
     Edit1->setFocus();
 }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "platform/appcontext.h"
+#include "widgets/gamedialog.h"
 
-#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +14,7 @@
 namespace krumlix {
 
 /// Congratulates a qualifying player and asks for a name.
-class TForm6 : public QDialog {
+class TForm6 : public GameDialog {
     Q_OBJECT
 public:
     TForm6(AppContext &context, QWidget *parent);

@@ -2,25 +2,26 @@
 #include "aboutwindow.h"
 
 #include "platform/maker.h"
+#include "widgets/clickwatch.h"
 #include "widgets/windowlook.h"
-
-#include <QMouseEvent>
 
 namespace krumlix {
 
-TAboutBox::TAboutBox(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
+TAboutBox::TAboutBox(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
     setObjectName(QStringLiteral("AboutBox"));
     applyWindowLook(this, QStringLiteral("Krumlix - about"), QSize(298, 213));
     GroupBox1 = new QGroupBox(this);
     GroupBox1->setGeometry(9, 6, 280, 163);
-    auto label = [this](const QString &text, int x, int y, bool link) {
+    auto *clicks = new ClickWatcher(this);
+    auto label = [this, clicks](const QString &text, int x, int y, bool link) {
         auto *l = new QLabel(text, GroupBox1);
+        l->setTextFormat(Qt::PlainText);
         l->move(x, y);
         l->adjustSize();
         if (link) {
             l->setCursor(Qt::PointingHandCursor);
             l->setToolTip(QStringLiteral("Click to visit..."));
-            l->installEventFilter(this);
+            clicks->watch(l, [this] { Label1Click(); });
         }
         return l;
     };
@@ -39,16 +40,6 @@ TAboutBox::TAboutBox(AppContext &context, QWidget *parent) : QDialog(parent), co
 void TAboutBox::Label1Click() {
     // The desktop's own way to the user's browser; a failure says nothing.
     context_.platform.browser.open(QUrl(QLatin1String(MakerWebUrl)));
-}
-
-bool TAboutBox::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
-        (watched == Comments || watched == Label1 || watched == Label2)) {
-        Label1Click();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace krumlix

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "platform/appcontext.h"
+#include "widgets/gamedialog.h"
 
-#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -11,7 +11,7 @@
 namespace krumlix {
 
 /// The about window: title, version, notice and the maker's addresses.
-class TAboutBox : public QDialog {
+class TAboutBox : public GameDialog {
     Q_OBJECT
 public:
     TAboutBox(AppContext &context, QWidget *parent);
@@ -27,9 +27,6 @@ public:
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QPushButton *OKButton = nullptr;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     AppContext &context_;

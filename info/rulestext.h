@@ -8,38 +8,32 @@ inline constexpr const char *RulesTextPart1 = R"(TARVIL EXPLAINED
 
 You are Tarvil, the brave hunter at the bottom
 middle of the screen. Atomically mutated green
-elephants with fly-wings come flying in from the
-left and from the right at the top of the sky,
-and killer bees attack from both sides along the
-ground.
-
-Your object is to survive for three minutes by
-shooting the bees and the elephants, and to
-collect as many points as you can on the way.
+elephants with fly-wings fly in from the left
+and the right at the top, and killer bees attack
+from both sides at the bottom. Survive for
+three minutes by shooting bees and elephants,
+and collect as many points as you can.
 
 HOW TO PLAY
 
-Use the left and right arrow keys to change
-Tarvil's aim, and the space bar to shoot.
-
-When Tarvil dies, or when the three minutes are
-over, press Enter.
+The left and right arrow keys change Tarvil's
+aim, and the space bar shoots. When Tarvil dies,
+or when the three minutes are over, press Enter.
 
 LEVELS
 
-There are five levels of difficulty to choose
-from. You can also define a level of your own
-with the 'User defined' option, but a 'User
-defined' run can never enter the highscore.
+There are five levels of difficulty. You can
+define a level of your own with the 'User
+defined' option, but a 'User defined' run can
+never enter the highscore.
 
 POINT SYSTEM
 
-Every bee you shoot gives 3 points.
-
-An elephant gives more points the faster you
-shoot it. Tarvil has five positions for shooting
-an elephant, counted in the direction the
-elephant is heading:
+Every bee you shoot gives 3 points. An elephant
+gives more points the faster you shoot it.
+Tarvil has five positions for shooting an
+elephant, counted in the direction the elephant
+is heading:
 
   Position 1 gives 7 points
   Position 2 gives 5 points

@@ -2,17 +2,17 @@
 #pragma once
 
 #include "platform/appcontext.h"
+#include "widgets/gamedialog.h"
 
-#include <QDialog>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTextEdit>
 
 namespace krumlix {
 
 /// The rules of the game, on a scrolled page with a picture of Tarvil's poses.
-class TRegler : public QDialog {
+class TRegler : public GameDialog {
     Q_OBJECT
 public:
     TRegler(AppContext &context, QWidget *parent);
@@ -20,15 +20,17 @@ public:
     void FormActivate();
 
     QScrollArea *ScrollBox1 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
+    QTextEdit *Memo1 = nullptr;
     QLabel *Image1 = nullptr;
-    QPlainTextEdit *Memo2 = nullptr;
+    QTextEdit *Memo2 = nullptr;
     QPushButton *OKButton = nullptr;
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void layOutPage();
+
     [[maybe_unused]] AppContext &context_;
 };
 

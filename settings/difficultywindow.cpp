@@ -5,8 +5,6 @@
 #include "presetrates.h"
 #include "widgets/windowlook.h"
 
-#include <QKeyEvent>
-
 namespace krumlix {
 namespace {
 
@@ -19,7 +17,7 @@ constexpr const char *BeeCaptions[6] = {
 
 } // namespace
 
-Tsetup::Tsetup(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
+Tsetup::Tsetup(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
     setObjectName(QStringLiteral("setup"));
     applyWindowLook(this, QStringLiteral("Krumlix - choose level"), QSize(505, 231));
 
@@ -96,15 +94,6 @@ void Tsetup::Button1Click() {
     if (THighscore *menu = context_.windows.Highscore)
         menu->showLevelBadge(s.DifficultyLevel);
     close();
-}
-
-void Tsetup::keyPressEvent(QKeyEvent *event) {
-    // Escape does not close this window; only OK and the close box do.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace krumlix

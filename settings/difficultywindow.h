@@ -3,8 +3,8 @@
 
 #include "platform/appcontext.h"
 #include "widgets/controls.h"
+#include "widgets/gamedialog.h"
 
-#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -15,7 +15,7 @@ namespace krumlix {
 
 /// The difficulty window: five preset levels and a user-defined one of
 /// twelve animal rates. Its controls are the live setting every run takes.
-class Tsetup : public QDialog {
+class Tsetup : public GameDialog {
     Q_OBJECT
 public:
     Tsetup(AppContext &context, QWidget *parent);
@@ -31,9 +31,6 @@ public:
     QGroupBox *GroupBox1 = nullptr;
     QPushButton *Button1 = nullptr;
     std::array<QLabel *, 12> labels{}; ///< `Label1` .. `Label12`
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     AppContext &context_;

@@ -5,7 +5,7 @@
 
 namespace krumlix {
 
-TForm9::TForm9(QWidget *parent) : QDialog(parent) {
+TForm9::TForm9(QWidget *parent) : GameDialog(parent) {
     setObjectName(QStringLiteral("Form9"));
     applyWindowLook(this, QStringLiteral("Krumlix"), QSize(194, 117));
     GroupBox1 = new QGroupBox(this);

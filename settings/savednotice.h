@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QDialog>
+#include "widgets/gamedialog.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -9,7 +10,7 @@
 namespace krumlix {
 
 /// The notice that the settings were saved.
-class TForm9 : public QDialog {
+class TForm9 : public GameDialog {
     Q_OBJECT
 public:
     explicit TForm9(QWidget *parent);

@@ -31,6 +31,9 @@ DialogFileChooser::~DialogFileChooser() = default; // the parent owns the dialog
 
 bool DialogFileChooser::execute() {
     QFileDialog *files = dialog();
+    // Never the folder Qt remembers from the last dialog of any program.
+    if (!startFolder.isEmpty())
+        files->setDirectory(startFolder);
     if (!fileName.isEmpty())
         files->selectFile(fileName);
     if (files->exec() != QDialog::Accepted || files->selectedFiles().isEmpty())

@@ -15,6 +15,9 @@ public:
     virtual ~FileChooser() = default;
     virtual bool execute() = 0;
     QString fileName;
+    /// The folder the dialog shows, unless `fileName` names a file in
+    /// another folder.
+    QString startFolder;
 };
 
 /// The standard dialog of the desktop, for opening or for saving.

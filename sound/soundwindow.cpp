@@ -31,7 +31,7 @@ QPushButton *smallButton(const QString &caption, QWidget *parent, const QRect &g
 
 } // namespace
 
-TSound::TSound(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
+TSound::TSound(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Sound"));
     applyWindowLook(this, QStringLiteral("Krumlix - choose sounds"), QSize(466, 332));
 
@@ -48,10 +48,13 @@ TSound::TSound(AppContext &context, QWidget *parent) : QDialog(parent), context_
             QString::fromLatin1(SoundEventNames[i].data(), SoundEventNames[i].size()), GroupBox1);
         enableBoxes_[i]->setGeometry(125, y, e == 9 ? 148 : 132, 17);
         enableBoxes_[i]->setChecked(true);
+        // File names are shown as they are named, whatever they hold.
         nameLabels_[i] = new QLabel(GroupBox1);
+        nameLabels_[i]->setTextFormat(Qt::PlainText);
         nameLabels_[i]->setGeometry(278, y + 2, 0, 13);
         // The path holders lie below the visible part of the group box.
         pathHolders_[i] = new QLabel(GroupBox1);
+        pathHolders_[i]->setTextFormat(Qt::PlainText);
         pathHolders_[i]->setGeometry(61, 272 + 16 * (e - 1), 300, 13);
         pathHolders_[i]->hide();
         connect(chooseButtons_[i], &QPushButton::clicked, this,
@@ -80,6 +83,9 @@ TSound::TSound(AppContext &context, QWidget *parent) : QDialog(parent), context_
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->addItem(QStringLiteral("default.snd"));
+    // The box takes the keys as typed: a completion would turn "d" into a
+    // name the player did not type, and Enter into accepting it.
+    ComboBox1->setCompleter(nullptr);
     QPalette palette = ComboBox1->palette();
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::Text, Qt::black);
@@ -93,7 +99,6 @@ TSound::TSound(AppContext &context, QWidget *parent) : QDialog(parent), context_
     connect(ComboBox1, &QComboBox::activated, this,
             [this] { context_.errors.guard([this] { ComboBox1Change(); }); });
     ComboBox1->installEventFilter(this);
-    ComboBox1->lineEdit()->installEventFilter(this);
 
     OpenDialog1 = std::make_unique<DialogFileChooser>(this, DialogFileChooser::Mode::Open,
                                                       QStringLiteral("Sound files (*.wav)"));
@@ -168,6 +173,7 @@ void TSound::CheckBox1Click() {
 }
 
 void TSound::chooseFile(int e) {
+    OpenDialog1->startFolder = context_.shared.ProgramDir;
     if (OpenDialog1->execute())
         setPath(e, QDir::toNativeSeparators(OpenDialog1->fileName).toLocal8Bit());
     showFileName(e);
@@ -186,14 +192,25 @@ void TSound::ComboBox1Enter() {
     const QStringList names =
         QDir(context_.shared.ProgramDir)
             .entryList({QStringLiteral("*.snd")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    const QString text = ComboBox1->currentText();
+    // Replacing the current item would replace the text as well: the text,
+    // the caret and the selection are put back as they were.
+    QLineEdit *edit = ComboBox1->lineEdit();
+    const QString text = edit->text();
+    const int caret = edit->cursorPosition();
+    const int selectionStart = edit->selectionStart();
+    const int selectionLength = edit->selectionLength();
     for (int i = 0; i < names.size(); ++i) {
         if (i < ComboBox1->count())
             ComboBox1->setItemText(i, names.at(i));
         else
             ComboBox1->addItem(names.at(i));
     }
-    setSchemeText(text);
+    if (edit->text() != text)
+        setSchemeText(text);
+    if (selectionStart >= 0 && selectionLength > 0)
+        edit->setSelection(selectionStart, selectionLength);
+    else
+        edit->setCursorPosition(caret);
 }
 
 void TSound::ComboBox1Change() {
@@ -212,6 +229,12 @@ void TSound::ComboBox1Change() {
 }
 
 void TSound::Button13Click() {
+    // The dialog shows the game folder, where the scheme is written and
+    // where the scheme list looks for it; only the name it remembers is
+    // offered again.
+    SaveDialog1->startFolder = context_.shared.ProgramDir;
+    if (!SaveDialog1->fileName.isEmpty())
+        SaveDialog1->fileName = QFileInfo(SaveDialog1->fileName).fileName();
     if (!SaveDialog1->execute() || SaveDialog1->fileName.isEmpty())
         return;
     // Wherever the player browsed to, the scheme goes beside the game,
@@ -238,20 +261,38 @@ void TSound::FormActivate() {
 }
 
 void TSound::showEvent(QShowEvent *event) {
-    QDialog::showEvent(event);
+    GameDialog::showEvent(event);
     FormActivate();
     Button15->setFocus();
 }
 
 bool TSound::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::FocusIn &&
-        (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
-        // Moving the focus between the box and its own text field is no entry.
-        auto *focus = static_cast<QFocusEvent *>(event);
-        if (focus->reason() != Qt::PopupFocusReason && focus->reason() != Qt::OtherFocusReason)
+    if (watched != ComboBox1)
+        return GameDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        // Only the player enters the box, with Tab, a click or a shortcut;
+        // the window coming back after a message box or the box's own list
+        // closing is no entry.
+        switch (static_cast<QFocusEvent *>(event)->reason()) {
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::MouseFocusReason:
+        case Qt::ShortcutFocusReason:
             ComboBox1Enter();
+            break;
+        default:
+            break;
+        }
+        break;
+    case QEvent::Wheel:
+        // The wheel picks no scheme: turning it over the window would load
+        // one scheme after another.
+        return true;
+    default:
+        break;
     }
-    return QDialog::eventFilter(watched, event);
+    return GameDialog::eventFilter(watched, event);
 }
 
 } // namespace krumlix

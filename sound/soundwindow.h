@@ -4,10 +4,10 @@
 #include "filechooser.h"
 #include "platform/appcontext.h"
 #include "soundevent.h"
+#include "widgets/gamedialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -20,7 +20,7 @@ namespace krumlix {
 /// The sound window: a wave file and an enable for each of the twelve
 /// events, the "Sound on" switch, and sound schemes. Its controls are the
 /// live sound settings.
-class TSound : public QDialog {
+class TSound : public GameDialog {
     Q_OBJECT
 public:
     TSound(AppContext &context, QWidget *parent);

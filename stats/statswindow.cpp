@@ -4,10 +4,10 @@
 #include "highscore/highscorefile.h"
 #include "highscore/qualification.h"
 #include "settings/settingsfile.h"
+#include "widgets/clickwatch.h"
+#include "widgets/controls.h"
 #include "widgets/numberformat.h"
 #include "widgets/windowlook.h"
-
-#include <QEvent>
 
 namespace krumlix {
 namespace {
@@ -18,7 +18,7 @@ constexpr const char *LevelTexts[6] = {"Game level: Beginner", "Game level: Expe
 
 } // namespace
 
-TStats::TStats(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
+TStats::TStats(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Stats"));
     applyWindowLook(this, QStringLiteral("Krumlix - game stats"), QSize(396, 348));
     auto group = [this](const QString &caption, const QRect &geometry) {
@@ -34,7 +34,7 @@ TStats::TStats(AppContext &context, QWidget *parent) : QDialog(parent), context_
     addLabel(53, GroupBox4, 20, 20, QString(), true);
     addLabel(50, GroupBox4, 44, 20);
     addLabel(52, GroupBox4, 20, 36);
-    TrackBar1 = new QSlider(Qt::Horizontal, GroupBox4);
+    TrackBar1 = new TrackBar(GroupBox4);
     TrackBar1->setGeometry(12, 55, 160, 25);
     TrackBar1->setRange(0, 10);
     TrackBar1->setSingleStep(1);
@@ -87,12 +87,16 @@ TStats::TStats(AppContext &context, QWidget *parent) : QDialog(parent), context_
     CheckBox1->setFocusPolicy(Qt::ClickFocus); // not reached by Tab
     connect(CheckBox1, &QCheckBox::clicked, this,
             [this] { context_.errors.guard([this] { CheckBox1Click(); }); });
+    // Both lines of the caption run the one handler, on a click and on a
+    // double-click alike.
+    auto *clicks = new ClickWatcher(this);
     for (QLabel *caption : {addLabel(55, this, 224, 315, QStringLiteral("Show stats")),
                             addLabel(54, this, 224, 328, QStringLiteral("automatically"))})
-        caption->installEventFilter(this);
+        clicks->watch(
+            caption, [this] { Label55Click(); }, [this] { Label55Click(); });
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setGeometry(305, 315, 75, 25);
-    Button1->setAutoDefault(false);
+    Button1->setAutoDefault(false); // not the default: Enter presses it only when it has the focus
     connect(Button1, &QPushButton::clicked, this, &TStats::Button1Click);
 }
 
@@ -100,6 +104,7 @@ QLabel *TStats::addLabel(int number, QWidget *parent, int x, int y, const QStrin
                          bool aqua) {
     auto *l = new QLabel(text, parent);
     l->setObjectName(QStringLiteral("Label%1").arg(number));
+    l->setTextFormat(Qt::PlainText); // names and dates come from the file
     l->move(x, y);
     l->adjustSize();
     if (aqua) {
@@ -182,18 +187,8 @@ void TStats::Label55Click() {
 
 void TStats::showEvent(QShowEvent *event) {
     FormShow();
-    QDialog::showEvent(event);
+    GameDialog::showEvent(event);
     FormActivate();
-}
-
-bool TStats::eventFilter(QObject *watched, QEvent *event) {
-    if ((watched == label(55) || watched == label(54)) &&
-        (event->type() == QEvent::MouseButtonRelease ||
-         event->type() == QEvent::MouseButtonDblClick)) {
-        Label55Click();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace krumlix

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "platform/appcontext.h"
+#include "widgets/gamedialog.h"
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -16,7 +16,7 @@ namespace krumlix {
 
 /// The statistics of the latest run and of each stored run, stepped
 /// through with a track bar.
-class TStats : public QDialog {
+class TStats : public GameDialog {
     Q_OBJECT
 public:
     TStats(AppContext &context, QWidget *parent);
@@ -46,7 +46,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QLabel *addLabel(int number, QWidget *parent, int x, int y, const QString &text = QString(),

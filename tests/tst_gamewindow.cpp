@@ -153,6 +153,40 @@ private slots:
         QCOMPARE(hitrateShown, QStringLiteral("66,67"));
         QCOMPARE(w.game().game().StopFlag, 1);
     }
+
+    // A run that earns a bonus shows its grade on the after-run screen, at
+    // the grade's left edge and 77 pixels from the window's top, whole.
+    void bonusLabelInTheWindow_data() {
+        QTest::addColumn<int>("hits"); // of 100 shots
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("left");
+        QTest::newRow("Dygtig") << 92 << "Tarvil was: Dygtig  +100 points" << 132;
+        QTest::newRow("Hardcore") << 94 << "Tarvil was: Hardcore  +200 points" << 115;
+        QTest::newRow("Ultra-Hardcore") << 100 << "Tarvil was: Ultra-Hardcore  +300 points" << 83;
+    }
+    void bonusLabelInTheWindow() {
+        QFETCH(int, hits);
+        QFETCH(QString, text);
+        QFETCH(int, left);
+        test::GameWindows w;
+        w.setup().RadioGroup1->setItemIndex(2);
+        w.fake.waiter.beforeEvents = [&] {
+            if (w.game().Label1->text() == QStringLiteral("1:00")) {
+                w.shared.ShotCount = 100;
+                w.shared.MissCount = 100 - hits;
+            }
+        };
+        test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_A); });
+        w.game().show();
+        QTRY_COMPARE(w.shared.GameState, 0);
+        QLabel *label = w.game().Label56;
+        QVERIFY(label->isVisible());
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->mapTo(&w.game(), QPoint(0, 0)), QPoint(left, 77));
+        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
+        QVERIFY(label->mapTo(&w.game(), QPoint(label->width(), 0)).x() <= 640);
+        QCOMPARE(label->font().pixelSize(), 24);
+    }
 };
 
 QTEST_MAIN(Form1Test)

@@ -3,10 +3,12 @@
 #include "info/aboutwindow.h"
 #include "info/ruleswindow.h"
 #include "support/gamewindows.h"
+#include "support/widgetchecks.h"
 
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 
 using namespace krumlix;
 
@@ -56,6 +58,38 @@ private slots:
         QVERIFY(!rules.Image1->pixmap().isNull());
     }
 
+    // Every line of the rules can be read in the window: each memo shows its
+    // last line inside its own area and cuts no line at its right, the
+    // memos and the picture do not overlap, and the box scrolled to its end
+    // shows the closing line.
+    void rulesShowEveryLine() {
+        test::GameWindows w;
+        TRegler &rules = *w.context.windows.Regler;
+        rules.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rules));
+        for (auto *memo : {rules.Memo1, rules.Memo2}) {
+            QTextCursor end(memo->document());
+            end.movePosition(QTextCursor::End);
+            QVERIFY2(memo->cursorRect(end).bottom() < memo->viewport()->height(),
+                     qPrintable(end.block().text()));
+            QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
+            QCOMPARE(memo->horizontalScrollBar()->maximum(), 0);
+            QVERIFY(memo->geometry().right() < memo->parentWidget()->width());
+        }
+        QVERIFY(rules.Memo1->geometry().bottom() < rules.Image1->geometry().top());
+        QVERIFY(rules.Image1->geometry().bottom() < rules.Memo2->geometry().top());
+        QVERIFY(rules.Memo2->geometry().bottom() < rules.ScrollBox1->widget()->height());
+
+        QScrollBar *bar = rules.ScrollBox1->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        QTextCursor end(rules.Memo2->document());
+        end.movePosition(QTextCursor::End);
+        const QPoint last = rules.Memo2->viewport()->mapTo(
+            rules.ScrollBox1->viewport(), rules.Memo2->cursorRect(end).bottomLeft());
+        QVERIFY(last.y() < rules.ScrollBox1->viewport()->height());
+        QVERIFY(last.y() > 0);
+    }
+
     // The text always opens at its first line.
     void rulesOpenAtTheTop() {
         test::GameWindows w;
@@ -69,22 +103,42 @@ private slots:
         QCOMPARE(bar->value(), 0);
     }
 
-    // The three address lines and the menu's link open the same web page;
-    // the about window carries its version and notice.
+    // The three address lines and the menu's link open the same web page
+    // on a click; the second press of a double-click opens nothing more,
+    // and a right click or a release away from the line opens nothing.
+    void webPageOpens_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<test::Gesture>("gesture");
+        QTest::addColumn<int>("opened");
+        using G = test::Gesture;
+        for (const char *line : {"Comments", "Label1", "Label2", "menu link"}) {
+            QTest::addRow("%s, click", line) << line << G::Click << 1;
+            QTest::addRow("%s, double-click", line) << line << G::DoubleClick << 1;
+            QTest::addRow("%s, right click", line) << line << G::RightClick << 0;
+            QTest::addRow("%s, released outside", line) << line << G::ReleaseOutside << 0;
+        }
+    }
     void webPageOpens() {
+        QFETCH(QString, line);
+        QFETCH(test::Gesture, gesture);
+        QFETCH(int, opened);
         test::GameWindows w;
         TAboutBox &about = *w.context.windows.AboutBox;
-        about.show();
-        for (QLabel *label : {about.Comments, about.Label1, about.Label2}) {
-            QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
-            QCOMPARE(label->toolTip(), QStringLiteral("Click to visit..."));
-            QTest::mouseClick(label, Qt::LeftButton);
+        QWidget *target = nullptr;
+        if (line == QLatin1String("menu link")) {
+            w.menu().show();
+            target = w.menu().Image14;
+        } else {
+            about.show();
+            target = line == QLatin1String("Comments") ? about.Comments
+                     : line == QLatin1String("Label1") ? about.Label1
+                                                       : about.Label2;
+            QCOMPARE(target->cursor().shape(), Qt::PointingHandCursor);
+            QCOMPARE(target->toolTip(), QStringLiteral("Click to visit..."));
         }
-        w.menu().show();
-        QTest::mouseClick(w.menu().Image14, Qt::LeftButton);
-        const QList<QUrl> &opened = w.fake.browser.opened;
-        QCOMPARE(opened.size(), 4);
-        for (const QUrl &url : opened)
+        test::perform(target, gesture);
+        QCOMPARE(w.fake.browser.opened.size(), opened);
+        for (const QUrl &url : std::as_const(w.fake.browser.opened))
             QCOMPARE(url, QUrl(QStringLiteral("https://krumlix.example.com/")));
         QCOMPARE(about.Version->text(), QStringLiteral("Version 4.1"));
         QVERIFY(about.Copyright->text().contains(QStringLiteral("2000")));

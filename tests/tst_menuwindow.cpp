@@ -8,6 +8,7 @@
 #include "stats/statswindow.h"
 #include "support/gamewindows.h"
 #include "support/tempgame.h"
+#include "support/widgetchecks.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -29,20 +30,30 @@ void saveHundreds(test::GameWindows &w) {
     SaveHighScores(w.shared);
 }
 
+/// Types a name into the congratulations dialog and presses Enter.
+std::function<void(TForm6 &)> enterName(const QString &name) {
+    return [name](TForm6 &dialog) {
+        dialog.Edit1->setText(name);
+        QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+    };
+}
+
 /// Pretends a run of `score` points has just ended and shows the menu as
-/// the after-run Enter does; `whileOpen` runs in the menu's modal loop
-/// (after any dialog of the activation has been answered).
-void menuAfterRun(test::GameWindows &w, int score, const QString &name,
+/// the after-run Enter does; `answer` answers the congratulations dialog,
+/// `whileOpen` runs in the menu's modal loop (after any dialog of the
+/// activation has been answered).
+void menuAfterRun(test::GameWindows &w, int score, const std::function<void(TForm6 &)> &answer,
                   const std::function<void()> &whileOpen) {
     w.shared.GameState = 0;
     w.shared.RunScore = score;
     w.shared.DifficultyLevel = 2;
     w.setup().RadioGroup1->setItemIndex(2);
-    test::whenModal([&w, name, whileOpen](QWidget *modal) {
+    test::whenModal([&w, answer, whileOpen](QWidget *modal) {
         if (modal == w.context.windows.Form6) {
             auto *dialog = static_cast<TForm6 *>(modal);
-            dialog->Edit1->setText(name);
-            QTest::keyClick(dialog->Edit1, Qt::Key_Return);
+            answer(*dialog);
+            if (dialog->isVisible()) // an answer that failed to close it
+                dialog->done(0);
             test::whenModal([&w, whileOpen](QWidget *) {
                 QTest::qWait(20);
                 whileOpen();
@@ -96,7 +107,7 @@ private slots:
     void qualifyingRunIsEnteredAndHighlighted() {
         test::GameWindows w;
         saveHundreds(w);
-        menuAfterRun(w, 700, QStringLiteral("Zoe"), [&] {
+        menuAfterRun(w, 700, enterName(QStringLiteral("Zoe")), [&] {
             QCOMPARE(w.shared.NewEntryRank, 4);
             QCOMPARE(w.menu().nameLabel(4)->text(), QStringLiteral("Zoe           "));
             QCOMPARE(colourOf(w.menu().pointsLabel(4)), QColor(0, 255, 255));
@@ -117,7 +128,7 @@ private slots:
         QCOMPARE(reread.HighScoreTable[5][HighScoreEntry::RunScore], 600);
 
         // The edit box keeps the last name; a run of 0 does not enter.
-        menuAfterRun(w, 0, QString(), [&] {
+        menuAfterRun(w, 0, enterName(QString()), [&] {
             QCOMPARE(w.shared.NewEntryRank, 12);
             QCOMPARE(w.menu().nameLabel(4)->text(), QStringLiteral("Zoe           "));
             QCOMPARE(colourOf(w.menu().nameLabel(4)), QColor(Qt::white));
@@ -187,13 +198,16 @@ private slots:
     // "Yes" writes the cleared table, also where there was none, and shows
     // ten default rows; "No" and Escape change nothing.
     void clearingTheScores_data() {
-        QTest::addColumn<int>("answer"); // 0 Yes, 1 No, 2 Escape, 3 Enter
+        // 0 Yes, 1 No, 2 Escape, 3 Enter, 4 Enter on a focused Yes, 5 close box
+        QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("fileThere");
         QTest::newRow("yes") << 0 << true;
         QTest::newRow("yes without a file") << 0 << false;
         QTest::newRow("no") << 1 << true;
         QTest::newRow("escape") << 2 << true;
         QTest::newRow("enter right away") << 3 << true;
+        QTest::newRow("enter on yes") << 4 << true;
+        QTest::newRow("close box") << 5 << true;
     }
     void clearingTheScores() {
         QFETCH(int, answer);
@@ -217,15 +231,24 @@ private slots:
             case 2:
                 QTest::keyClick(dialog, Qt::Key_Escape);
                 break;
-            default:
+            case 3:
                 QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
                 break;
+            case 4:
+                QTest::keyClick(dialog->Button2, Qt::Key_Tab);
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+                break;
+            default:
+                dialog->close();
+                break;
             }
+            if (dialog->isVisible())
+                dialog->done(0);
         });
         w.menu().Button9Click();
         QFile after(file);
         const QByteArray now = after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray();
-        if (answer == 0) {
+        if (answer == 0 || answer == 4) {
             QFile golden(QStringLiteral(KRUMLIX_SOURCE_DIR "/highscore/default/tarvil.hig"));
             QVERIFY(golden.open(QIODevice::ReadOnly));
             QCOMPARE(now, golden.readAll());
@@ -261,16 +284,114 @@ private slots:
         QCOMPARE(reread.HighScoreTable[1][HighScoreEntry::RunScore], 900);
     }
 
-    // The mail dialog shows the game folder in lower case, centred.
+    // The mail dialog shows the game folder as it is, centred, markup and
+    // all.
+    void mailDialogShowsTheFolder_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("capitals") << "/Games/Arcade/";
+        QTest::newRow("markup") << "/home/<b>Ann</b>/Krumlix/";
+    }
     void mailDialogShowsTheFolder() {
+        QFETCH(QString, folder);
         test::GameWindows w;
-        w.shared.ProgramDir = QStringLiteral("/Games/Arcade/");
+        w.shared.ProgramDir = folder;
         TForm8 &mail = *w.context.windows.Form8;
         mail.FormActivate();
-        QLabel *folder = mail.labels[1];
-        QCOMPARE(folder->text(), QStringLiteral("/games/arcade/"));
-        QCOMPARE(folder->x(), 158 - folder->width() / 2);
+        QLabel *shown = mail.labels[1];
+        QCOMPARE(shown->text(), folder);
+        QVERIFY(test::rendersPlainly(shown));
+        QCOMPARE(shown->x(), 158 - shown->width() / 2);
         QCOMPARE(mail.labels[12]->text(), QStringLiteral("'tarvil.hig'."));
+    }
+
+    // The name is typed into a box that takes 14 characters; Enter, Accept
+    // and the close box all enter the run with what the box holds, and
+    // Escape does nothing: the dialog stays open for the name. The table
+    // shows the name as typed, markup and all.
+    void nameEntry_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("finish"); // 0 Enter, 1 Accept, 2 close box, 3 Escape, "!", Enter
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("14 characters") << "Abcdefghijklmn" << 0 << "Abcdefghijklmn";
+        QTest::newRow("no 15th") << "Abcdefghijklmno" << 0 << "Abcdefghijklmn";
+        QTest::newRow("accept") << "Zoe" << 1 << "Zoe           ";
+        QTest::newRow("close box") << "Zoe" << 2 << "Zoe           ";
+        QTest::newRow("escape does nothing") << "Zoe" << 3 << "Zoe!          ";
+        QTest::newRow("markup") << "<b>Ann</b>" << 0 << "<b>Ann</b>    ";
+    }
+    void nameEntry() {
+        QFETCH(QString, typed);
+        QFETCH(int, finish);
+        QFETCH(QString, stored);
+        test::GameWindows w;
+        saveHundreds(w);
+        bool openAfterEscape = true;
+        QString shownInTable;
+        bool shownPlainly = false;
+        auto answer = [&](TForm6 &dialog) {
+            QTest::keyClicks(dialog.Edit1, typed);
+            switch (finish) {
+            case 0:
+                QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+                break;
+            case 1:
+                QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+                break;
+            case 2:
+                dialog.close();
+                break;
+            default:
+                QTest::keyClick(dialog.Edit1, Qt::Key_Escape);
+                openAfterEscape = dialog.isVisible();
+                QTest::keyClicks(dialog.Edit1, QStringLiteral("!"));
+                QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+                break;
+            }
+        };
+        menuAfterRun(w, 700, answer, [&] {
+            shownInTable = w.menu().nameLabel(4)->text();
+            shownPlainly = test::rendersPlainly(w.menu().nameLabel(4));
+        });
+        QVERIFY(openAfterEscape);
+        QVERIFY(!w.context.windows.Form6->isVisible());
+        SharedState reread;
+        reread.ProgramDir = w.shared.ProgramDir;
+        LoadHighScores(reread);
+        QCOMPARE(reread.HighScoreTable[4].text(0, 14), stored);
+        QCOMPARE(shownInTable, stored);
+        QVERIFY(shownPlainly);
+    }
+
+    // Escape leaves every secondary window open, and its close box closes
+    // it. (The menu starts a run on Escape, the clear-scores dialog takes
+    // it for "No": both are tested above.)
+    void escapeLeavesTheWindowOpen_data() {
+        QTest::addColumn<QString>("window");
+        for (const char *window :
+             {"AboutBox", "Regler", "setup", "Sound", "Stats", "Form6", "Form8", "Form9"})
+            QTest::newRow(window) << window;
+    }
+    void escapeLeavesTheWindowOpen() {
+        QFETCH(QString, window);
+        test::GameWindows w;
+        auto *dialog = w.game().findChild<QDialog *>(window);
+        QVERIFY(dialog);
+        bool openAfterEscape = false;
+        bool closedByCloseBox = false;
+        test::whenModal([&](QWidget *modal) {
+            QTest::qWait(10);
+            QWidget *focus = modal->focusWidget();
+            QTest::keyClick(focus ? focus : modal, Qt::Key_Escape);
+            openAfterEscape = modal->isVisible();
+            modal->close();
+            closedByCloseBox = !modal->isVisible();
+            if (modal->isVisible())
+                static_cast<QDialog *>(modal)->done(0);
+        });
+        dialog->exec();
+        QVERIFY(openAfterEscape);
+        QVERIFY(closedByCloseBox);
+        QVERIFY(w.fake.messages.texts.isEmpty());
     }
 };
 

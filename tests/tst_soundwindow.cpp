@@ -3,8 +3,10 @@
 // temporary game folder; playback is recorded by a double.
 #include "sound/soundwindow.h"
 #include "support/gamewindows.h"
+#include "support/widgetchecks.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -116,6 +118,9 @@ private slots:
         QTest::newRow("long") << QByteArray(
             "/a/an_extremely_long_sound_file_name_for_an_event.wav");
         QTest::newRow("windows path") << QByteArray("C:\\Sounds\\bee.wav");
+        QTest::newRow("markup") << QByteArray("/a/<b>Ann<b>.wav");
+        QTest::newRow("long markup")
+            << QByteArray("/a/<b>an extremely long sound file name for an event.wav");
     }
     void fileNamesFitTheirLabels() {
         QFETCH(QByteArray, path);
@@ -135,6 +140,7 @@ private slots:
             const QString longer = whole.left(label->text().size() - 2) + QStringLiteral("...");
             QVERIFY(label->fontMetrics().horizontalAdvance(longer) > TSound::NameLabelMaxWidth);
         }
+        QVERIFY(test::rendersPlainly(label));
         QVERIFY(!label->text().contains(QLatin1Char('/')));
         QVERIFY(!label->text().contains(QLatin1Char('\\')));
     }
@@ -232,6 +238,118 @@ private slots:
             items << rig.sound.ComboBox1->itemText(i);
         QCOMPARE(items, (QStringList{"A.snd", "b.snd", "c.snd"}));
         QVERIFY(rig.w.fake.messages.texts.isEmpty());
+    }
+
+    // The scheme box takes the keys as they are typed: nothing completes a
+    // name, Backspace to an empty box loads nothing, and Enter presses OK.
+    void schemeBoxTakesKeysAsTyped() {
+        SoundRig rig;
+        rig.writeFile(QStringLiteral("default.snd"), schemeBytes(QStringLiteral("/d"), {}));
+        const QByteArray before = rig.sound.path(1);
+        rig.sound.show();
+        rig.sound.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.sound));
+        rig.sound.ComboBox1->setFocus(Qt::TabFocusReason);
+        QLineEdit *edit = rig.sound.ComboBox1->lineEdit();
+        edit->clear();
+        QTest::keyClick(edit, Qt::Key_D);
+        QCOMPARE(edit->text(), QStringLiteral("d"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QString());
+        QTest::keyClick(edit, Qt::Key_D);
+        QCOMPARE(rig.w.fake.messages.texts, QStringList(2, QStringLiteral("Cannot open file d")));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(!rig.sound.isVisible());
+        QCOMPARE(rig.sound.path(1), before);
+        QCOMPARE(rig.w.fake.messages.texts.size(), 2);
+    }
+
+    // The mouse wheel over the scheme box picks no scheme.
+    void wheelLoadsNothing() {
+        SoundRig rig;
+        for (const char *name : {"a.snd", "b.snd", "c.snd"})
+            rig.writeFile(QString::fromLatin1(name), schemeBytes(QString::fromLatin1(name), {}));
+        rig.sound.show();
+        rig.sound.ComboBox1Enter();
+        const QByteArray before = rig.sound.path(1);
+        for (int delta : {-120, -120, 120}) {
+            const QPointF at = rig.sound.ComboBox1->rect().center();
+            QWheelEvent wheel(at, rig.sound.ComboBox1->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(rig.sound.ComboBox1, &wheel);
+        }
+        QCOMPARE(rig.sound.path(1), before);
+        QCOMPARE(rig.sound.ComboBox1->currentText(), QStringLiteral("Current settings"));
+        QVERIFY(rig.w.fake.messages.texts.isEmpty());
+    }
+
+    // The list is refreshed when the player moves the focus into the box,
+    // not when the window comes back after a message box or a popup; the
+    // text stays, and the caret too where the box was not entered.
+    void schemeListRefreshedOnEntry_data() {
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("refreshed");
+        QTest::newRow("Tab") << int(Qt::TabFocusReason) << true;
+        QTest::newRow("Backtab") << int(Qt::BacktabFocusReason) << true;
+        QTest::newRow("click") << int(Qt::MouseFocusReason) << true;
+        QTest::newRow("shortcut") << int(Qt::ShortcutFocusReason) << true;
+        QTest::newRow("window activated") << int(Qt::ActiveWindowFocusReason) << false;
+        QTest::newRow("popup closed") << int(Qt::PopupFocusReason) << false;
+    }
+    void schemeListRefreshedOnEntry() {
+        QFETCH(int, reason);
+        QFETCH(bool, refreshed);
+        SoundRig rig;
+        rig.sound.show();
+        QLineEdit *edit = rig.sound.ComboBox1->lineEdit();
+        edit->setText(QStringLiteral("defa"));
+        edit->setCursorPosition(2);
+        rig.writeFile(QStringLiteral("new.snd"), "x");
+        QFocusEvent focus(QEvent::FocusIn, Qt::FocusReason(reason));
+        QApplication::sendEvent(rig.sound.ComboBox1, &focus);
+        QCOMPARE(rig.sound.ComboBox1->itemText(0),
+                 refreshed ? QStringLiteral("new.snd") : QStringLiteral("default.snd"));
+        QCOMPARE(edit->text(), QStringLiteral("defa"));
+        if (!refreshed) // (Tab selects the whole text, as in any text field)
+            QCOMPARE(edit->cursorPosition(), 2);
+        QVERIFY(rig.w.fake.messages.texts.isEmpty());
+    }
+
+    // The desktop's file dialogs start in the game folder, not in a folder
+    // they remember from elsewhere, and a scheme saved from there is
+    // written where the dialog showed.
+    void fileDialogsStartInTheGameFolder() {
+        test::GameWindows w;
+        QTemporaryDir dir;
+        w.shared.ProgramDir = dir.path() + QLatin1Char('/');
+        TSound &sound = *w.context.windows.Sound;
+        QString openShown;
+        test::whenModal([&](QWidget *modal) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(modal))
+                openShown = dialog->directory().absolutePath();
+            static_cast<QDialog *>(modal)->reject();
+        });
+        sound.chooseFile(2);
+        QCOMPARE(openShown, QDir(dir.path()).absolutePath());
+
+        QString saveShown;
+        test::whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            if (!dialog) {
+                static_cast<QDialog *>(modal)->reject();
+                return;
+            }
+            saveShown = dialog->directory().absolutePath();
+            dialog->selectFile(QStringLiteral("mine"));
+            static_cast<QDialog *>(dialog)->accept();
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        w.errors.guard([&] { sound.Button13Click(); });
+        QCOMPARE(saveShown, QDir(dir.path()).absolutePath());
+        QVERIFY(QFile::exists(saveShown + QStringLiteral("/mine.snd")));
+        QCOMPARE(sound.ComboBox1->currentText(), QStringLiteral("mine.snd"));
+        QVERIFY(w.fake.messages.texts.isEmpty());
     }
 
     // Every opening shows "Current settings" and loads nothing.

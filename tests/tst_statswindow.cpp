@@ -5,6 +5,7 @@
 #include "platform/textfile.h"
 #include "stats/statswindow.h"
 #include "support/gamewindows.h"
+#include "support/widgetchecks.h"
 
 #include <QTest>
 
@@ -19,7 +20,8 @@ struct Rig {
         for (int e = 1; e <= 10; ++e) {
             w.shared.HighScoreTable[e] = DefaultEntry();
             w.shared.HighScoreTable[e][HighScoreEntry::RunScore] = 1000 - 100 * e;
-            w.shared.HighScoreTable[e].setText(0, 14, QStringLiteral("Player %1").arg(e));
+            // Names as players type them, markup included.
+            w.shared.HighScoreTable[e].setText(0, 14, QStringLiteral("<b>Ann %1</b>").arg(e));
         }
         SaveHighScores(w.shared);
     }
@@ -43,7 +45,8 @@ private slots:
         Rig rig;
         rig.open(3);
         QCOMPARE(rig.stats.TrackBar1->value(), 2);
-        QCOMPARE(rig.text(50), QStringLiteral("Player 3      "));
+        QCOMPARE(rig.text(50), QStringLiteral("<b>Ann 3</b>  "));
+        QVERIFY(test::rendersPlainly(rig.stats.label(50)));
         rig.stats.TrackBar1->setValue(10);
         QCOMPARE(rig.w.shared.StatsEntry, 12);
         QCOMPARE(rig.stats.windowTitle(), QStringLiteral("Krumlix - view stats for latest game"));
@@ -127,18 +130,66 @@ private slots:
         QCOMPARE(rig.text(52), text.leftJustified(19, QLatin1Char(' ')));
     }
 
-    // "Show stats" re-writes line 50 at once; twice leaves all as it was.
+    // The keys move the track bar as on the desktop's own control: Left, Up
+    // and PageUp towards the first entry, Right, Down and PageDown towards
+    // the latest game, Home and End to the ends.
+    void trackBarKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("position"); // from position 5
+        QTest::newRow("Left") << int(Qt::Key_Left) << 4;
+        QTest::newRow("Up") << int(Qt::Key_Up) << 4;
+        QTest::newRow("PageUp") << int(Qt::Key_PageUp) << 3;
+        QTest::newRow("Right") << int(Qt::Key_Right) << 6;
+        QTest::newRow("Down") << int(Qt::Key_Down) << 6;
+        QTest::newRow("PageDown") << int(Qt::Key_PageDown) << 7;
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0;
+        QTest::newRow("End") << int(Qt::Key_End) << 10;
+    }
+    void trackBarKeys() {
+        QFETCH(int, key);
+        QFETCH(int, position);
+        Rig rig;
+        rig.open(6);
+        QCOMPARE(rig.stats.TrackBar1->value(), 5);
+        QTest::keyClick(rig.stats.TrackBar1, Qt::Key(key));
+        QCOMPARE(rig.stats.TrackBar1->value(), position);
+        QCOMPARE(rig.w.shared.StatsEntry, position == 10 ? 12 : position + 1);
+    }
+
+    // A click on either line of "Show stats automatically" toggles the box
+    // and re-writes line 50 at once; a double-click is two clicks and so is
+    // undone, as are two single clicks; a right click or a release away
+    // from the label does nothing. The box itself toggles on a click.
+    void showStatsFlagOnDisk_data() {
+        QTest::addColumn<int>("label");
+        QTest::addColumn<test::Gesture>("gesture");
+        QTest::addColumn<bool>("toggled");
+        using G = test::Gesture;
+        QTest::newRow("click") << 55 << G::Click << true;
+        QTest::newRow("click, second line") << 54 << G::Click << true;
+        QTest::newRow("double-click") << 55 << G::DoubleClick << false;
+        QTest::newRow("double-click, second line") << 54 << G::DoubleClick << false;
+        QTest::newRow("two clicks") << 55 << G::TwoClicks << false;
+        QTest::newRow("right click") << 55 << G::RightClick << false;
+        QTest::newRow("released outside") << 54 << G::ReleaseOutside << false;
+    }
     void showStatsFlagOnDisk() {
+        QFETCH(int, label);
+        QFETCH(test::Gesture, gesture);
+        QFETCH(bool, toggled);
         Rig rig;
         const QString path = rig.w.folder.dir.filePath(QStringLiteral("setup.ini"));
         const QList<QByteArray> before = readTextLines(path, QString());
         rig.open(12);
         const bool checked = rig.stats.CheckBox1->isChecked();
-        QTest::mouseClick(rig.stats.label(55), Qt::LeftButton);
-        QCOMPARE(rig.stats.CheckBox1->isChecked(), !checked);
-        QCOMPARE(readTextLines(path, QString()).at(50), QByteArray(checked ? "0" : "1"));
+        test::perform(rig.stats.label(label), gesture);
+        QCOMPARE(rig.stats.CheckBox1->isChecked(), checked != toggled);
+        QCOMPARE(readTextLines(path, QString()).at(50),
+                 QByteArray(rig.stats.CheckBox1->isChecked() ? "1" : "0"));
         QTest::mouseClick(rig.stats.CheckBox1, Qt::LeftButton);
-        QCOMPARE(rig.stats.CheckBox1->isChecked(), checked);
+        QCOMPARE(rig.stats.CheckBox1->isChecked(), checked == toggled);
+        if (!toggled)
+            return;
         QCOMPARE(readTextLines(path, QString()), before);
     }
 
@@ -150,7 +201,7 @@ private slots:
         rig.open(2);
         QVERIFY(rig.stats.isVisible());
         QCOMPARE(rig.w.fake.messages.texts, QStringList{QStringLiteral("File not found")});
-        QCOMPARE(rig.text(50), QStringLiteral("Player 2      "));
+        QCOMPARE(rig.text(50), QStringLiteral("<b>Ann 2</b>  "));
     }
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -91,6 +92,30 @@ void RadioGroup::setItemIndex(int index) {
         checked->setChecked(false);
         buttons_.setExclusive(true);
     }
+}
+
+void TrackBar::keyPressEvent(QKeyEvent *event) {
+    // Qt takes Up and PageUp for "more" on a horizontal slider.
+    SliderAction action = SliderNoAction;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        action = SliderSingleStepSub;
+        break;
+    case Qt::Key_Down:
+        action = SliderSingleStepAdd;
+        break;
+    case Qt::Key_PageUp:
+        action = SliderPageStepSub;
+        break;
+    case Qt::Key_PageDown:
+        action = SliderPageStepAdd;
+        break;
+    default:
+        QSlider::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    triggerAction(action);
 }
 
 } // namespace krumlix

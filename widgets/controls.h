@@ -3,6 +3,7 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QSlider>
 #include <QSpinBox>
 #include <QStringList>
 
@@ -46,6 +47,18 @@ protected:
 
 private:
     QButtonGroup buttons_;
+};
+
+/// A horizontal track bar whose keys run as on the desktop's own control:
+/// Left, Up and PageUp move towards the start, Right, Down and PageDown
+/// towards the end, Home and End to the ends.
+class TrackBar : public QSlider {
+    Q_OBJECT
+public:
+    explicit TrackBar(QWidget *parent = nullptr) : QSlider(Qt::Horizontal, parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 } // namespace krumlix
