@@ -364,34 +364,51 @@ private slots:
 
     // Escape leaves every secondary window open, and its close box closes
     // it. (The menu starts a run on Escape, the clear-scores dialog takes
-    // it for "No": both are tested above.)
-    void escapeLeavesTheWindowOpen_data() {
+    // it for "No": both are tested above.) Enter presses the button that
+    // has the focus, not the window's default button nor none.
+    void keysInTheWindows_data() {
         QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("button"); // focused first; none: as it opens
+        QTest::addColumn<bool>("stayOpen");
         for (const char *window :
              {"AboutBox", "Regler", "setup", "Sound", "Stats", "Form6", "Form8", "Form9"})
-            QTest::newRow(window) << window;
+            QTest::addRow("%s, Escape", window) << window << int(Qt::Key_Escape) << "" << true;
+        QTest::newRow("Sound, Enter on Play") << "Sound" << int(Qt::Key_Return) << "Play" << true;
+        QTest::newRow("Stats, Enter on OK") << "Stats" << int(Qt::Key_Return) << "OK" << false;
     }
-    void escapeLeavesTheWindowOpen() {
+    void keysInTheWindows() {
         QFETCH(QString, window);
+        QFETCH(int, key);
+        QFETCH(QString, button);
+        QFETCH(bool, stayOpen);
         test::GameWindows w;
         auto *dialog = w.game().findChild<QDialog *>(window);
         QVERIFY(dialog);
-        bool openAfterEscape = false;
+        bool openAfterKey = false;
         bool closedByCloseBox = false;
         test::whenModal([&](QWidget *modal) {
             QTest::qWait(10);
+            for (QPushButton *b : modal->findChildren<QPushButton *>()) {
+                if (b->text() == button) {
+                    b->setFocus();
+                    break;
+                }
+            }
             QWidget *focus = modal->focusWidget();
-            QTest::keyClick(focus ? focus : modal, Qt::Key_Escape);
-            openAfterEscape = modal->isVisible();
+            QTest::keyClick(focus ? focus : modal, Qt::Key(key));
+            openAfterKey = modal->isVisible();
             modal->close();
             closedByCloseBox = !modal->isVisible();
             if (modal->isVisible())
                 static_cast<QDialog *>(modal)->done(0);
         });
         dialog->exec();
-        QVERIFY(openAfterEscape);
+        QCOMPARE(openAfterKey, stayOpen);
         QVERIFY(closedByCloseBox);
         QVERIFY(w.fake.messages.texts.isEmpty());
+        if (button == QLatin1String("Play"))
+            QCOMPARE(w.fake.sound.played.size(), 1);
     }
 };
 
