@@ -3,6 +3,7 @@
 #include "platform/emergencyrestore.h"
 #include "platform/errors.h"
 #include "platform/systemplatform.h"
+#include "widgets/heldkeys.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -38,6 +39,8 @@ int main(int argc, char **argv) {
     QApplication::setApplicationName(QStringLiteral("Krumlix"));
     QApplication::setApplicationDisplayName(QString());
     krumlix::EmergencyRestore::installHandlers();
+    krumlix::HeldKeys heldKeys;
+    app.installEventFilter(&heldKeys);
 
     krumlix::SystemPlatform system;
     krumlix::SharedState shared;

@@ -6,6 +6,7 @@
 #include "widgets/windowlook.h"
 
 #include <QGuiApplication>
+#include <QShowEvent>
 
 namespace krumlix {
 
@@ -35,6 +36,8 @@ TForm7::TForm7(AppContext &context, QWidget *parent) : QDialog(parent), context_
 
 void TForm7::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
+    if (event->spontaneous()) // restored after a minimise: left as it was
+        return;
     // "No" has the focus, so an Enter right away clears nothing.
     Button2->setDefault(true);
     Button2->setFocus();

@@ -6,6 +6,7 @@
 #include "widgets/windowlook.h"
 
 #include <QScrollBar>
+#include <QShowEvent>
 
 namespace krumlix {
 namespace {
@@ -52,6 +53,8 @@ void TRegler::FormActivate() {
 
 void TRegler::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
+    if (event->spontaneous()) // restored after a minimise: left as it was
+        return;
     FormActivate();
 }
 

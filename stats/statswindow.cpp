@@ -8,6 +8,7 @@
 #include "widgets/windowlook.h"
 
 #include <QEvent>
+#include <QShowEvent>
 
 namespace krumlix {
 namespace {
@@ -181,6 +182,12 @@ void TStats::Label55Click() {
 }
 
 void TStats::showEvent(QShowEvent *event) {
+    // Restored after a minimise, the window shows what it showed: the
+    // re-read and the fill belong to its opening.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     FormShow();
     QDialog::showEvent(event);
     FormActivate();
