@@ -21,7 +21,8 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QHash<int, QPointer<QWidget>> pressedIn_;
+    QHash<int, QPointer<QWidget>> pressedIn_; ///< the window each key last went down in
+    QHash<int, quint64> releasedAt_;          ///< the time each key was last let go
 };
 
 } // namespace krumlix
