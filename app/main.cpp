@@ -3,6 +3,7 @@
 #include "platform/emergencyrestore.h"
 #include "platform/errors.h"
 #include "platform/systemplatform.h"
+#include "widgets/heldkeys.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -34,10 +35,19 @@ public:
 } // namespace
 
 int main(int argc, char **argv) {
+    // In a Wayland session the game runs through the session's X server
+    // (Xwayland): there its title bars have only the buttons it asks for and
+    // it can set the keyboard's fastest repeat while it runs, neither of
+    // which a Wayland client may do. A platform the player names is kept.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     KrumlixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Krumlix"));
     QApplication::setApplicationDisplayName(QString());
     krumlix::EmergencyRestore::installHandlers();
+    krumlix::HeldKeys heldKeys;
+    app.installEventFilter(&heldKeys);
 
     krumlix::SystemPlatform system;
     krumlix::SharedState shared;

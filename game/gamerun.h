@@ -77,6 +77,8 @@ public:
 
     /// Ticks played by the last run (for tests and benchmarks).
     int ticksPlayed() const { return ticks_; }
+    /// Runs started since the program began: 1 during the first.
+    std::uint32_t runsStarted() const { return runs_; }
 
 private:
     void initialiseRun();
@@ -96,6 +98,7 @@ private:
     GameHost &host_;
     bool playing_ = false;
     int ticks_ = 0;
+    std::uint32_t runs_ = 0;
 };
 
 } // namespace krumlix

@@ -200,7 +200,18 @@ void TForm1::FormKeyDown(std::uint16_t key) {
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event) {
-    FormKeyDown(virtualKey(event));
+    const std::uint16_t key = virtualKey(event);
+    // In a run every key-down counts, the keyboard's repeats included, once
+    // the key has gone down in this run. Outside a run a repeat does nothing:
+    // a held Enter that ends a run does not also leave the after-run screen,
+    // and one held from the menu does not end the run it started.
+    if (event->isAutoRepeat()) {
+        if (s_.GameState != 1 || pressedInRun_.value(key, 0) != game_->runsStarted())
+            return;
+    } else {
+        pressedInRun_.insert(key, s_.GameState == 1 ? game_->runsStarted() : 0);
+    }
+    FormKeyDown(key);
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {

@@ -7,6 +7,7 @@
 #include "platform/appcontext.h"
 #include "sprites.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QWidget>
 
@@ -80,6 +81,8 @@ private:
     bool startupRunning_ = false;
     bool dispatchQueued_ = false;
     bool keyboardChanged_ = false;
+    /// For each key, the run in which it last went down (0: outside a run).
+    QHash<std::uint16_t, std::uint32_t> pressedInRun_;
 };
 
 } // namespace krumlix

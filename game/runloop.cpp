@@ -90,6 +90,7 @@ void GameRun::initialiseRun() {
 void GameRun::StartRun() {
     playing_ = true;
     ticks_ = 0;
+    ++runs_;
     initialiseRun();
     for (;;) {
         TickStartTime = platform_.counter.now();

@@ -6,6 +6,7 @@
 #include "widgets/windowlook.h"
 
 #include <QGuiApplication>
+#include <QShowEvent>
 
 namespace krumlix {
 
@@ -39,6 +40,8 @@ TForm7::TForm7(AppContext &context, QWidget *parent) : GameDialog(parent), conte
 
 void TForm7::showEvent(QShowEvent *event) {
     GameDialog::showEvent(event);
+    if (event->spontaneous()) // restored after a minimise: left as it was
+        return;
     // "No" has the focus, so an Enter right away clears nothing.
     Button2->setFocus();
 }

@@ -4,6 +4,8 @@
 #include "platform/maker.h"
 #include "widgets/windowlook.h"
 
+#include <QShowEvent>
+
 namespace krumlix {
 
 TForm8::TForm8(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
@@ -60,6 +62,8 @@ void TForm8::FormActivate() {
 
 void TForm8::showEvent(QShowEvent *event) {
     GameDialog::showEvent(event);
+    if (event->spontaneous()) // restored after a minimise: left as it was
+        return;
     FormActivate();
 }
 

@@ -22,6 +22,8 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QShowEvent>
 
 namespace krumlix {
 namespace {
@@ -291,6 +293,11 @@ void THighscore::FormActivate() {
 
 void THighscore::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
+    // A restore from the taskbar shows the window again without its being
+    // opened: the check of the last run and the rest of the activation run
+    // only when the menu itself is shown.
+    if (event->spontaneous())
+        return;
     FormShow();
     // The activation opens dialogs of its own; it runs once the menu is up.
     QMetaObject::invokeMethod(this, &THighscore::FormActivate, Qt::QueuedConnection);

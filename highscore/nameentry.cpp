@@ -5,6 +5,8 @@
 #include "sound/soundwindow.h"
 #include "widgets/windowlook.h"
 
+#include <QShowEvent>
+
 namespace krumlix {
 
 TForm6::TForm6(AppContext &context, QWidget *parent) : GameDialog(parent), context_(context) {
@@ -61,6 +63,9 @@ void TForm6::FormActivate() {
 
 void TForm6::showEvent(QShowEvent *event) {
     GameDialog::showEvent(event);
+    // Restored after a minimise: the fanfare has been played already.
+    if (event->spontaneous())
+        return;
     FormActivate();
     Edit1->setFocus();
 }

@@ -6,6 +6,7 @@
 #include "widgets/windowlook.h"
 
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -96,6 +97,8 @@ void TRegler::FormActivate() {
 
 void TRegler::showEvent(QShowEvent *event) {
     GameDialog::showEvent(event);
+    if (event->spontaneous()) // restored after a minimise: left as it was
+        return;
     FormActivate();
 }
 

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QShowEvent>
 
 namespace krumlix {
 namespace {
@@ -262,6 +263,8 @@ void TSound::FormActivate() {
 
 void TSound::showEvent(QShowEvent *event) {
     GameDialog::showEvent(event);
+    if (event->spontaneous()) // restored after a minimise: left as it was
+        return;
     FormActivate();
     Button15->setFocus();
 }

@@ -9,6 +9,9 @@
 #include "widgets/numberformat.h"
 #include "widgets/windowlook.h"
 
+#include <QEvent>
+#include <QShowEvent>
+
 namespace krumlix {
 namespace {
 
@@ -186,6 +189,12 @@ void TStats::Label55Click() {
 }
 
 void TStats::showEvent(QShowEvent *event) {
+    // Restored after a minimise, the window shows what it showed: the
+    // re-read and the fill belong to its opening.
+    if (event->spontaneous()) {
+        GameDialog::showEvent(event);
+        return;
+    }
     FormShow();
     GameDialog::showEvent(event);
     FormActivate();

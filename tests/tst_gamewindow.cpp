@@ -2,7 +2,9 @@
 // The game window: its look, the start-up, a whole cycle of menu, run and
 // after-run screen, and the close request during a run.
 #include "support/gamewindows.h"
+#include "widgets/heldkeys.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -17,6 +19,25 @@ int rightEdge(const QLabel *label) {
 
 void pressKey(QWidget *widget, Qt::Key key) {
     QTest::keyClick(widget, key);
+}
+
+/// A key-down as the window system delivers it, first or repeated. An X
+/// server sends a repeat as a release and a press of the same time, which
+/// the toolkit does not always flag; `asPairs` delivers repeats so.
+bool asPairs = false;
+quint64 eventTime = 1000;
+void keyDown(QWidget *widget, Qt::Key key, bool repeat) {
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
+    eventTime += 40;
+    if (repeat && asPairs) {
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        release.setTimestamp(eventTime);
+        QApplication::sendEvent(widget, &release);
+        repeat = false;
+    }
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text, repeat);
+    event.setTimestamp(eventTime);
+    QApplication::sendEvent(widget, &event);
 }
 
 } // namespace
@@ -102,6 +123,101 @@ private slots:
         QCOMPARE(w.programEnds, 1);
         QCOMPARE(w.fake.keyboard.current, (RepeatRate{660, 40}));
         QVERIFY(!w.game().isVisible());
+    }
+
+    // A key's repeats act only where it went down: in the run that saw it
+    // pressed every repeat counts; a key held from the menu does nothing in
+    // the run it started, one held from the run does not leave the
+    // after-run screen, one held from there does not start a run.
+    void repeatsActOnlyWhereTheKeyWentDown_data() {
+        QTest::addColumn<int>("held");      // 0 Enter from the menu, 1 Space from the menu,
+                                            // 2 Right and Space in the run, 3 Enter ending
+                                            // the run, 4 Enter into the menu
+        QTest::addColumn<int>("aim");       // AimPosition after the run
+        QTest::addColumn<int>("shots");     // ShotCount
+        QTest::addColumn<QString>("clock"); // the clock at the end of the run
+        QTest::addColumn<int>("menus");     // menus seen
+        QTest::addColumn<bool>("pairs");    // repeats as X11 release-press pairs
+        QTest::newRow("Enter held from the menu") << 0 << 4 << 0 << "0:00" << 1 << false;
+        QTest::newRow("Space held from the menu") << 1 << 4 << 0 << "0:00" << 1 << false;
+        QTest::newRow("Right and Space held in the run") << 2 << 7 << 5 << "2:50" << 1 << false;
+        QTest::newRow("Enter held that ends the run") << 3 << 4 << 0 << "2:50" << 1 << false;
+        QTest::newRow("Enter held into the menu") << 4 << 4 << 0 << "2:50" << 2 << false;
+        QTest::newRow("Enter held from the menu, X11 pairs") << 0 << 4 << 0 << "0:00" << 1 << true;
+        QTest::newRow("Space held from the menu, X11 pairs") << 1 << 4 << 0 << "0:00" << 1 << true;
+        QTest::newRow("Right and Space held in the run, X11 pairs")
+            << 2 << 7 << 5 << "2:50" << 1 << true;
+        QTest::newRow("Enter held that ends the run, X11 pairs")
+            << 3 << 4 << 0 << "2:50" << 1 << true;
+        QTest::newRow("Enter held into the menu, X11 pairs") << 4 << 4 << 0 << "2:50" << 2 << true;
+    }
+    void repeatsActOnlyWhereTheKeyWentDown() {
+        QFETCH(int, held);
+        QFETCH(int, aim);
+        QFETCH(int, shots);
+        QFETCH(QString, clock);
+        QFETCH(int, menus);
+        QFETCH(bool, pairs);
+        asPairs = pairs;
+        HeldKeys heldKeys;
+        qApp->installEventFilter(&heldKeys);
+        test::GameWindows w;
+        w.setup().RadioGroup1->setItemIndex(0);
+        TForm1 &game = w.game();
+        const Qt::Key startKey = held == 1 ? Qt::Key_Space : Qt::Key_Return;
+        w.fake.waiter.beforeEvents = [&] {
+            const QString shown = game.Label1->text();
+            if (held <= 1 && shown == QStringLiteral("2:59"))
+                keyDown(&game, startKey, true);
+            if (held >= 2 && shown == QStringLiteral("2:50") && w.shared.GameState == 1) {
+                if (held == 2) {
+                    for (int i = 0; i < 3; ++i)
+                        keyDown(&game, Qt::Key_Right, i > 0);
+                    for (int i = 0; i < 5; ++i)
+                        keyDown(&game, Qt::Key_Space, i > 0);
+                    keyDown(&game, Qt::Key_Escape, false);
+                } else {
+                    keyDown(&game, Qt::Key_Return, false);
+                    keyDown(&game, Qt::Key_Return, true);
+                }
+            }
+        };
+        int menusSeen = 0;
+        bool menuStayed = false;
+        std::function<void(QWidget *)> onMenu = [&](QWidget *modal) {
+            ++menusSeen;
+            if (menusSeen == 1) {
+                keyDown(modal, startKey, false);
+                return;
+            }
+            keyDown(modal, Qt::Key_Return, true);
+            menuStayed = modal->isVisible();
+            w.menu().done(0);
+        };
+        test::whenModal(onMenu);
+        game.show();
+        QTRY_COMPARE(w.shared.GameState, 0);
+        // After the run: repeats of the Enter that ended it, then a fresh
+        // Enter whose repeats reach the menu it opens.
+        QTimer watcher; // answers a menu that comes, wanted or not
+        watcher.setInterval(2);
+        connect(&watcher, &QTimer::timeout, [&] {
+            if (QApplication::activeModalWidget() == &w.menu())
+                onMenu(&w.menu());
+        });
+        watcher.start();
+        for (int i = 0; i < 3; ++i)
+            keyDown(&game, Qt::Key_Return, true);
+        if (held == 4)
+            keyDown(&game, Qt::Key_Return, false);
+        QTest::qWait(20);
+        qApp->removeEventFilter(&heldKeys);
+        QCOMPARE(game.game().AimPosition, aim);
+        QCOMPARE(w.shared.ShotCount, shots);
+        QCOMPARE(game.Label1->text(), clock);
+        QCOMPARE(menusSeen, menus);
+        QCOMPARE(menuStayed, held == 4);
+        QCOMPARE(w.shared.GameState, 0);
     }
 
     // Closing the game window during a run ends the run at the next tick

@@ -11,6 +11,7 @@
 #include "support/widgetchecks.h"
 
 #include <QLineEdit>
+#include <QSlider>
 #include <QTest>
 
 using namespace krumlix;
@@ -66,6 +67,49 @@ void menuAfterRun(test::GameWindows &w, int score, const std::function<void(TFor
         w.menu().done(0);
     });
     w.menu().exec();
+}
+
+/// Runs `action` once `target` is the modal window on top.
+void whenOnTop(QWidget *target, std::function<void()> action) {
+    auto *timer = new QTimer;
+    timer->setInterval(2);
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        if (QApplication::activeModalWidget() == target) {
+            timer->stop();
+            timer->deleteLater();
+            action();
+        }
+    });
+    timer->start();
+}
+
+/// After five seconds closes the modal window on top, one every 100 ms, and
+/// notes that it had to: a window that opens unasked cannot hang the test.
+struct ModalWatchdog {
+    QTimer timer;
+    int ticks = 0;
+    bool fired = false;
+    ModalWatchdog() {
+        timer.setInterval(100);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (++ticks < 50)
+                return;
+            fired = true;
+            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                modal->done(0);
+        });
+        timer.start();
+    }
+};
+
+/// Minimises the window and restores it twice, as a taskbar does.
+void minimiseAndRestoreTwice(QWidget *window) {
+    for (int i = 0; i < 2; ++i) {
+        window->setWindowState(Qt::WindowMinimized);
+        QTest::qWait(10);
+        window->setWindowState(Qt::WindowNoState);
+        QTest::qWait(10);
+    }
 }
 
 } // namespace
@@ -150,6 +194,68 @@ private slots:
         w.menu().exec();
         QVERIFY(statsOpened);
         QCOMPARE(w.shared.StatsEntry, 12);
+    }
+
+    // A window minimised and restored comes back as it was: the menu does
+    // not check the run again (the run is in the file once), the name entry
+    // does not play its fanfare again, the statistics are not re-read.
+    void restoreRunsNothingAgain_data() {
+        QTest::addColumn<QString>("restored");
+        QTest::newRow("menu after a qualifying run") << QStringLiteral("Highscore");
+        QTest::newRow("name entry") << QStringLiteral("Form6");
+        QTest::newRow("statistics after a run") << QStringLiteral("Stats");
+    }
+    void restoreRunsNothingAgain() {
+        QFETCH(QString, restored);
+        test::GameWindows w;
+        saveHundreds(w);
+        w.context.windows.Stats->CheckBox1->setChecked(true);
+        w.shared.GameState = 0;
+        w.shared.RunScore = 700;
+        w.shared.DifficultyLevel = 2;
+        w.setup().RadioGroup1->setItemIndex(2);
+        TForm6 *form6 = w.context.windows.Form6;
+        TStats *stats = w.context.windows.Stats;
+        ModalWatchdog watchdog;
+        int statsOpenings = 0;
+        std::pair<std::int32_t, int> statsAfter; // entry 3's points, track bar
+        whenOnTop(form6, [&] {
+            if (restored == QLatin1String("Form6"))
+                minimiseAndRestoreTwice(form6);
+            form6->Edit1->setText(QStringLiteral("Zoe"));
+            QTest::keyClick(form6->Edit1, Qt::Key_Return);
+            whenOnTop(stats, [&] {
+                ++statsOpenings;
+                stats->TrackBar1->setValue(2);
+                // Changed in memory only: a re-read would bring back 700.
+                w.shared.HighScoreTable[3][HighScoreEntry::RunScore] = 12345;
+                if (restored == QLatin1String("Stats"))
+                    minimiseAndRestoreTwice(stats);
+                statsAfter = {w.shared.HighScoreTable[3][HighScoreEntry::RunScore],
+                              stats->TrackBar1->value()};
+                stats->done(0);
+                whenOnTop(&w.menu(), [&] {
+                    if (restored == QLatin1String("Highscore"))
+                        minimiseAndRestoreTwice(&w.menu());
+                    QTest::qWait(50);
+                    w.menu().done(0);
+                });
+            });
+        });
+        w.menu().exec();
+        QVERIFY(!watchdog.fired);
+        QCOMPARE(statsOpenings, 1);
+        QCOMPARE(statsAfter, std::make_pair(std::int32_t{12345}, 2));
+        QCOMPARE(w.fake.sound.played.count(
+                     QStringLiteral("%1highscore310.wav").arg(w.shared.ProgramDir)),
+                 1);
+        SharedState reread;
+        reread.ProgramDir = w.shared.ProgramDir;
+        LoadHighScores(reread);
+        for (int rank : {3, 4})
+            QCOMPARE(reread.HighScoreTable[rank][HighScoreEntry::RunScore], 700);
+        QCOMPARE(reread.HighScoreTable[5][HighScoreEntry::RunScore], 600);
+        QCOMPARE(w.shared.NewEntryRank, 4);
     }
 
     // Enter, Space and Escape start a run as "Begin new Game" does.

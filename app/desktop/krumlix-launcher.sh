@@ -13,4 +13,9 @@ for file in "$shipped"/*; do
     [ -e "$folder/$(basename "$file")" ] || cp "$file" "$folder/"
 done
 cd "$folder"
+# In a Wayland session the game runs through Xwayland, where it can set the
+# fastest keyboard repeat and keep the buttons off its title bars.
+if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -n "${WAYLAND_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    export QT_QPA_PLATFORM=xcb
+fi
 exec "$program" "$@"

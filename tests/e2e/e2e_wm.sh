@@ -1,0 +1,300 @@
+#!/usr/bin/env bash
+# The real program under a real window manager (xfwm4 on an Xvfb of its
+# own), as a player with a taskbar meets it: every window minimised and
+# restored at each point of the cycle, the title-bar buttons, the focus
+# after a dialog, and keys held down across windows (xdotool keydown/keyup).
+# Usage: e2e_wm.sh GAME_FOLDER XKB_RATE XSHOT ARTEFACT_DIR (under with_pulseaudio.sh)
+set -uo pipefail
+game_folder=$1
+xkb_rate=$2
+xshot=$3
+artefacts=$4
+mkdir -p "$artefacts"
+work=$(mktemp -d)
+failures=0
+passes=0
+here=$(dirname "${BASH_SOURCE[0]}")
+. "$here/desktop.sh"
+
+cleanup() {
+    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
+    [ -n "${recorder:-}" ] && kill "$recorder" 2>/dev/null
+    stop_desktop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+start_xvfb || exit 1
+start_xfwm4 || exit 1
+
+fail() { echo "FAIL: $case_name: $*"; failures=$((failures + 1)); case_failed=1; }
+ok() { echo "ok: $case_name: $*"; }
+wait_until() { # wait_until SECONDS COMMAND...
+    local deadline=$((SECONDS + $1)); shift
+    while [ $SECONDS -le $deadline ]; do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+has_window() { [ -n "$(window_id "$1")" ]; }
+no_window() { [ -z "$(window_id "$1")" ]; }
+is_state() { [ "$(wm_state "$1")" = "$2" ]; }
+geometry() { xwininfo -id "$1" 2>/dev/null | grep -E 'Absolute|Width|Height' | tr -s ' ' | tr '\n' ' '; }
+set_line() { sed -i "$(($2 + 1))s/.*/$3\r/" "$1"; }
+start_recording() {
+    parec --device="$KRUMLIX_TEST_SINK.monitor" --raw --format=s16le --channels=1 \
+        --rate=22050 --latency-msec=20 >"$work/rec.raw" 2>/dev/null &
+    recorder=$!
+    sleep 0.5
+}
+heard_seconds() {
+    kill "$recorder" 2>/dev/null; wait "$recorder" 2>/dev/null; recorder=""
+    od -An -v -t d2 -w882 "$work/rec.raw" | awk '
+        { peak = 0; for (i = 1; i <= NF; ++i) { v = $i < 0 ? -$i : $i; if (v > peak) peak = v }
+          if (peak > 1000) loud++ }
+        END { printf "%.2f\n", loud / 50 }'
+}
+shot() { "$xshot" "$artefacts/$1.png" "${@:2}"; }
+fresh_folder() {
+    rm -rf "$work/game"
+    mkdir -p "$work/game"
+    for f in "$game_folder"/*; do [ "$(basename "$f")" = krumlix ] || cp "$f" "$work/game/"; done
+}
+start_game() {
+    (cd "$work/game" && exec "$game_folder/krumlix") >"$work/game.log" 2>&1 &
+    game=$!
+    wait_until 20 has_window '^Welcome to Krumlix$' || { fail "no menu window"; return 1; }
+    sleep 0.5
+}
+end_game() {
+    [ -n "${game:-}" ] && kill "$game" 2>/dev/null && wait "$game" 2>/dev/null
+    game=""
+}
+run_case() {
+    case_name=$1; case_failed=0
+    "$@"
+    end_game
+    [ $case_failed -eq 0 ] && passes=$((passes + 1))
+}
+# Client-area origin of a window on the screen: sets X and Y. (xdotool's
+# getwindowgeometry counts the frame twice under a reparenting manager.)
+window_at() {
+    X=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
+    Y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
+}
+menu_click() { # menu_click TOP
+    local menu; menu=$(window_id '^Welcome to Krumlix$')
+    window_at "$menu"
+    xdotool mousemove $((X + 77)) $((Y + $1 + 8)) click 1
+}
+
+# xfwm4 offers no minimise for a window that asks for no minimise button,
+# and every window of the game asks for none; what minimises them all the
+# same is "show desktop" (Ctrl+Alt+D), which iconifies every window and on
+# the second press restores them. Done twice; the window must really have
+# been iconified and must come back where it was.
+minimise_restore_twice() { # minimise_restore_twice WINDOW_ID WHAT
+    local id=$1 what=$2 before after
+    before=$(geometry "$id")
+    for _ in 1 2; do
+        xdotool key ctrl+alt+d
+        wait_until 5 is_state "$id" Iconic || { fail "$what was not iconified: '$(wm_state "$id")'"; return 1; }
+        sleep 0.3
+        xdotool key ctrl+alt+d
+        wait_until 5 is_state "$id" Normal || { fail "$what was not restored"; return 1; }
+        sleep 0.5
+    done
+    after=$(geometry "$id")
+    [ "$before" = "$after" ] || fail "$what came back at '$after', was '$before'"
+}
+
+# The MWM hints a window asks for: "FUNCTIONS DECORATIONS" in hex, or "none".
+motif_hints() {
+    xprop -id "$1" _MOTIF_WM_HINTS 2>/dev/null | sed -n 's/.*= //p' | awk -F', ' '{ print $2, $3 }'
+}
+
+# Names stored in the ten entries of tarvil.hig, one a line.
+stored_names() {
+    od -An -v -t d4 "$work/game/tarvil.hig" | tr -s ' ' '\n' | grep -v '^$' |
+        awk '{ v[NR - 1] = $1 } END { for (e = 0; e < 10; ++e) { s = "";
+              for (i = 0; i < 14; ++i) s = s sprintf("%c", v[e * 63 + i] - 21739); print s } }'
+}
+
+# --- cases -----------------------------------------------------------------
+
+# The window manager runs and manages the game's windows; the game window
+# has no title-bar buttons and every other window only a close box.
+window_manager_and_buttons() {
+    fresh_folder
+    set_line "$work/game/setup.ini" 38 0
+    start_game || return
+    local root_check; root_check=$(xprop -root _NET_SUPPORTING_WM_CHECK)
+    grep -q 'window id' <<<"$root_check" || fail "no _NET_SUPPORTING_WM_CHECK on the root"
+    local menu game_window
+    menu=$(window_id '^Welcome to Krumlix$')
+    game_window=$(window_id '^Krumlix$')
+    is_state "$menu" Normal || fail "menu not managed: WM_STATE '$(wm_state "$menu")'"
+    is_state "$game_window" Normal || fail "game window not managed"
+    # xfwm4 lists CLOSE among the allowed actions of every window (its window
+    # menu can close anything), so the buttons are read from what the game
+    # asks for: the MWM functions (close 0x20, minimise 0x8, maximise 0x10)
+    # and the screenshot.
+    local menu_actions game_actions menu_hints game_hints
+    menu_actions=$(allowed_actions "$menu")
+    game_actions=$(allowed_actions "$game_window")
+    menu_hints=$(motif_hints "$menu")
+    game_hints=$(motif_hints "$game_window")
+    echo "menu: hints $menu_hints, allows $menu_actions; game window: hints $game_hints, allows $game_actions"
+    no_buttons() { local f=$(($1)); [ $((f & 0x38)) = 0 ]; }
+    close_only() { local f=$(($1)); [ $((f & 0x20)) = 32 ] && [ $((f & 0x18)) = 0 ]; }
+    no_buttons "${game_hints%% *}" || fail "the game window asks for buttons: $game_hints"
+    close_only "${menu_hints%% *}" || fail "the menu asks for more than a close box: $menu_hints"
+    grep -qwE 'MINIMIZE|MAXIMIZE_HORZ|MAXIMIZE_VERT' <<<"$menu_actions $game_actions" &&
+        fail "a window can be minimised or maximised: $menu_actions / $game_actions"
+    for top in 295 313; do # rules, about: close box only
+        menu_click $top
+        local title='^Krumlix - rules$'; [ $top = 313 ] && title='^Krumlix - about'
+        wait_until 10 has_window "$title" || { fail "window at $top did not open"; continue; }
+        local id; id=$(window_id "$title")
+        local actions; actions=$(allowed_actions "$id")
+        close_only "$(motif_hints "$id" | cut -d' ' -f1)" || fail "$title: hints $(motif_hints "$id")"
+        grep -qwE 'MINIMIZE|MAXIMIZE_HORZ|MAXIMIZE_VERT' <<<"$actions" && fail "$title: $actions"
+        shot "wm-$top"
+        xdotool windowactivate --sync "$id" 2>/dev/null; xdotool key Escape
+        wait_until 5 no_window "$title" || fail "$title stayed open after Escape"
+        # The focus goes back to the menu that opened the dialog.
+        wait_until 5 bash -c "[ \"\$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//')\" = \"$(printf '0x%x' "$menu")\" ]" ||
+            fail "focus after $title: $(xprop -root _NET_ACTIVE_WINDOW), menu is $(printf '0x%x' "$menu")"
+    done
+    shot wm-menu
+    ok "WM manages the windows; menu: $menu_hints; game window: $game_hints"
+}
+
+# A qualifying run with the statistics shown after it; every window that is
+# up is minimised and restored twice at its point of the cycle. The run is
+# entered once, no sound is played again, and each window is as it was.
+minimise_and_restore_through_a_cycle() {
+    fresh_folder
+    local ini="$work/game/setup.ini"
+    set_line "$ini" 0 2
+    for n in 1 2 3 4 5 6; do set_line "$ini" $n 0; done
+    for n in 7 8 9 10 11 12; do set_line "$ini" $n 999; done
+    set_line "$ini" 38 0 # no intro
+    set_line "$ini" 50 1 # statistics after every run
+    start_game || return
+    local menu; menu=$(window_id '^Welcome to Krumlix$')
+    local game_window; game_window=$(window_id '^Krumlix$')
+    window_at "$game_window"
+    local gx=$X gy=$Y
+    local prompt="white $((gx + 181)) $((gy + 117)) 281 29"
+
+    minimise_restore_twice "$menu" "the menu at start-up"
+    no_window '^Krumlix - view stats' || fail "statistics opened on restoring the start-up menu"
+
+    xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool key Return
+    wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return; }
+    xdotool key Left Left Left
+    sleep 3.3
+    for _ in 1 2 3 4 5; do xdotool key space; sleep 0.4; done
+    wait_until 20 bash -c "[ \$('$xshot' '$work/s.png' $prompt) -gt 300 ]" || { fail "the run did not end"; return; }
+    sleep 2 # the end-of-run sound
+
+    start_recording
+    minimise_restore_twice "$game_window" "the after-run screen"
+    no_window '^Welcome to Krumlix$' || fail "restoring the after-run screen opened the menu"
+    [ "$("$xshot" "$work/s.png" $prompt)" -gt 300 ] || fail "the prompt is gone after the restore"
+    shot wm-after-run-restored
+    xdotool windowactivate --sync "$game_window" 2>/dev/null
+    xdotool key Return
+    wait_until 10 has_window '^Krumlix - congratulations$' || { fail "no name asked for"; return; }
+    local form6; form6=$(window_id '^Krumlix - congratulations$')
+    menu=$(window_id '^Welcome to Krumlix$') # the menu shown anew
+    sleep 3 # the fanfare of the first place
+    local heard; heard=$(heard_seconds)
+    start_recording
+    minimise_restore_twice "$form6" "the name entry"
+    sleep 1
+    local replayed; replayed=$(heard_seconds)
+    awk "BEGIN { exit !($replayed < 0.1) }" || fail "sound for $replayed s on restoring the name entry"
+    [ "$(xdotool search --onlyvisible --name '^Krumlix - congratulations$' | wc -l)" = 1 ] || fail "two name entries"
+    xdotool windowactivate --sync "$form6" 2>/dev/null
+    xdotool type --delay 30 "WM Tester"
+    xdotool key Return
+    wait_until 10 no_window '^Krumlix - congratulations$' || fail "the name dialog stayed"
+    wait_until 10 has_window '^Krumlix - view stats for latest game$' || { fail "no statistics after the run"; return; }
+    local stats; stats=$(window_id '^Krumlix - view stats for latest game$')
+    sleep 0.5
+    start_recording
+    minimise_restore_twice "$stats" "the statistics"
+    has_window '^Krumlix - view stats for latest game$' || fail "statistics caption changed on restore"
+    shot wm-stats-restored
+    xdotool windowactivate --sync "$stats" 2>/dev/null; xdotool windowactivate --sync "$stats" 2>/dev/null; xdotool key Escape
+    wait_until 10 no_window '^Krumlix - view stats' || fail "statistics stayed open"
+    wait_until 5 bash -c "[ \"\$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//')\" = \"$(printf '0x%x' "$menu")\" ]" ||
+        fail "focus after the statistics: $(xprop -root _NET_ACTIVE_WINDOW), menu $(printf '0x%x' "$menu")"
+
+    menu=$(window_id '^Welcome to Krumlix$')
+    minimise_restore_twice "$menu" "the menu after the qualifying run"
+    sleep 1
+    no_window '^Krumlix - congratulations$' || fail "the name was asked for again"
+    no_window '^Krumlix - view stats' || fail "the statistics opened again"
+    replayed=$(heard_seconds)
+    awk "BEGIN { exit !($replayed < 0.1) }" || fail "sound for $replayed s on restoring"
+    local entered; entered=$(stored_names | grep -c '^WM Tester')
+    [ "$entered" = 1 ] || fail "the run is in tarvil.hig $entered times"
+    shot wm-menu-restored
+    ok "fanfare $heard s once, the run entered $entered time(s), nothing replayed"
+}
+
+# Keys held down as xdotool holds them (keydown, a pause, keyup): the X
+# server repeats them at the game's rate while it runs. A held Enter starts
+# one run and does not end it; a held Left turns the hero to the far left
+# within half a second; a held Enter that ends the run stays on the
+# after-run screen; one held from there opens the menu and starts nothing.
+held_keys() {
+    fresh_folder
+    local ini="$work/game/setup.ini"
+    set_line "$ini" 0 0
+    for n in $(seq 1 24); do set_line "$ini" $n 0; done # no animals
+    set_line "$ini" 38 0
+    set_line "$ini" 50 0
+    "$xkb_rate" 600 40 >/dev/null
+    start_game || return
+    [ "$("$xkb_rate")" = "250 33" ] || fail "repeat while running: $("$xkb_rate")"
+    local menu; menu=$(window_id '^Welcome to Krumlix$')
+    local game_window; game_window=$(window_id '^Krumlix$')
+    window_at "$game_window"
+    local gx=$X gy=$Y
+    local prompt="white $((gx + 181)) $((gy + 117)) 281 29"
+    # Where the hero facing up or half left stands, black when he aims low.
+    local upper="colour 0 0 0 $((gx + 294)) $((gy + 56 + 324)) 38 16"
+    xdotool windowactivate --sync "$menu" 2>/dev/null
+    xdotool keydown Return; sleep 1.5; xdotool keyup Return
+    sleep 0.5
+    no_window '^Welcome to Krumlix$' || fail "the held Enter did not start a run"
+    [ "$("$xshot" "$work/s.png" $prompt)" -lt 50 ] || fail "the run the held Enter started has ended"
+    xdotool keydown Left; sleep 0.45; xdotool keyup Left
+    sleep 0.2
+    local black; black=$(shot wm-held-left $upper)
+    [ "$black" = 608 ] || fail "the hero is not at the far left after 0.45 s of Left ($black of 608 black)"
+    xdotool keydown Return; sleep 1.5; xdotool keyup Return
+    wait_until 5 bash -c "[ \$('$xshot' '$work/s.png' $prompt) -gt 300 ]" || fail "Enter did not end the run"
+    sleep 0.5
+    no_window '^Welcome to Krumlix$' || fail "the held Enter went on into the menu"
+    xdotool keydown Return; sleep 1.5; xdotool keyup Return
+    wait_until 5 has_window '^Welcome to Krumlix$' || fail "Enter did not bring the menu"
+    sleep 0.5
+    has_window '^Welcome to Krumlix$' || fail "the held Enter started a run from the menu"
+    kill "$game"; wait "$game" 2>/dev/null; game=""
+    [ "$("$xkb_rate")" = "600 40" ] || fail "repeat after the end: $("$xkb_rate")"
+    ok "held keys act once per window; far left after 0.45 s"
+}
+
+run_case window_manager_and_buttons
+run_case minimise_and_restore_through_a_cycle
+run_case held_keys
+
+echo "e2e_wm: $passes passed, $failures failed"
+[ $failures -eq 0 ]
