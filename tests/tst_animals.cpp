@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <optional>
+
 using namespace krumlix;
 using test::RuleRig;
 
@@ -428,10 +430,13 @@ private slots:
     }
 
     // A shot is drawn on the tick after it was fired, in the position the
-    // hero then has, and erased on the tick after that.
+    // hero then has, and erased on the tick after that, wherever the hero
+    // turned in between and even when he fired again.
     void shotShownForOneTick_data() {
         QTest::addColumn<int>("fireAim");
         QTest::addColumn<int>("aimAtTick");
+        QTest::addColumn<int>("aimAfterTick");
+        QTest::addColumn<bool>("fireAgain");
         QTest::addColumn<Sprite>("shot");
         QTest::addColumn<QPoint>("at");
         const Sprite shots[] = {Sprite::skud1, Sprite::skud2, Sprite::skud3, Sprite::skud4,
@@ -439,12 +444,22 @@ private slots:
         const QPoint places[] = {{248, 346}, {268, 316}, {290, 316}, {311, 316},
                                  {334, 316}, {354, 316}, {376, 346}};
         for (int aim = 1; aim <= 7; ++aim)
-            QTest::addRow("aim %d", aim) << aim << aim << shots[aim - 1] << places[aim - 1];
-        QTest::newRow("fired at 4, turned to 5") << 4 << 5 << Sprite::skud5 << places[4];
+            QTest::addRow("aim %d", aim)
+                << aim << aim << aim << false << shots[aim - 1] << places[aim - 1];
+        QTest::newRow("fired at 4, turned to 5")
+            << 4 << 5 << 5 << false << Sprite::skud5 << places[4];
+        QTest::newRow("fired at 4, drawn at 5, turned to 6")
+            << 4 << 5 << 6 << false << Sprite::skud5 << places[4];
+        QTest::newRow("fired at 3, drawn at 2, turned to 1")
+            << 3 << 2 << 1 << false << Sprite::skud2 << places[1];
+        QTest::newRow("fired at 4, drawn at 5, fired again at 6")
+            << 4 << 5 << 6 << true << Sprite::skud5 << places[4];
     }
     void shotShownForOneTick() {
         QFETCH(int, fireAim);
         QFETCH(int, aimAtTick);
+        QFETCH(int, aimAfterTick);
+        QFETCH(bool, fireAgain);
         QFETCH(Sprite, shot);
         QFETCH(QPoint, at);
         RuleRig rig;
@@ -457,9 +472,51 @@ private slots:
         QVERIFY(test::isBlack(rig.field, place));
         rig.step();
         QVERIFY(test::showsSprite(rig.field, shot, at.x(), at.y()));
+        rig.turnTo(aimAfterTick);
+        if (fireAgain)
+            rig.press(Key::Space);
         rig.step();
         QVERIFY(test::isBlack(rig.field, place));
-        QCOMPARE(rig.game.ShotTicks, 0);
+        QCOMPARE(rig.game.ShotTicks, fireAgain ? 2 : 0);
+    }
+
+    // The flames: the left one changes its frame every ten ticks, the right
+    // one five ticks after it, starting from the frames the run drew at
+    // its start (ild1 left, ild2 right).
+    void flameCycle() {
+        RuleRig rig;
+        rig.prepareMidRun();
+        rig.game.TorchTick = 0;
+        const QPoint left(164, 175), right(454, 175);
+        // The tick on which each flame is drawn, and with which frame.
+        struct Change {
+            int tick;
+            QPoint at;
+            Sprite frame;
+        };
+        const Change changes[] = {{5, right, Sprite::ild2},  {10, left, Sprite::ild2},
+                                  {15, right, Sprite::ild1}, {20, left, Sprite::ild1},
+                                  {25, right, Sprite::ild2}, {30, left, Sprite::ild2},
+                                  {35, right, Sprite::ild1}, {40, left, Sprite::ild1}};
+        QVERIFY(rig.sprites.image(Sprite::ild1) != rig.sprites.image(Sprite::ild2));
+        std::optional<Sprite> shown[2]; // left, right; nothing drawn yet on the black field
+        for (int tick = 1; tick <= 40; ++tick) {
+            rig.step();
+            for (const Change &c : changes) {
+                if (c.tick == tick)
+                    shown[c.at == right] = c.frame;
+            }
+            for (int side = 0; side < 2; ++side) {
+                const QPoint at = side ? right : left;
+                const QRect place(at, QSize(22, 32));
+                if (shown[side])
+                    QVERIFY2(test::showsSprite(rig.field, *shown[side], at.x(), at.y()),
+                             qPrintable(QStringLiteral("tick %1, side %2").arg(tick).arg(side)));
+                else
+                    QVERIFY2(test::isBlack(rig.field, place),
+                             qPrintable(QStringLiteral("tick %1, side %2").arg(tick).arg(side)));
+            }
+        }
     }
 };
 
