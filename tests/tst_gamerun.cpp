@@ -103,11 +103,15 @@ private slots:
     void ratesLoadedAfterAStallAcrossThreeMinutes() {
         Rig rig;
         rig.host.rates = {1, 2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16};
+        rig.game.PeriodIndex = 5; // as the last run left it
         QList<int> seen;
         int readsAtStall = -1;
+        int periodAfterStall = -1;
         rig.everyTick([&](int seconds) {
             if (seen.isEmpty() || seen.last() != seconds)
                 seen << seconds;
+            if (seconds < 180 && periodAfterStall < 0)
+                periodAfterStall = rig.game.PeriodIndex;
             if (seconds == 181 && readsAtStall < 0) {
                 readsAtStall = rig.host.rateReads;
                 rig.fake.counter.time += 2500; // the next tick shows 2:59 or less
@@ -116,6 +120,7 @@ private slots:
         rig.game.StartRun();
         QVERIFY(!seen.contains(180));
         QCOMPARE(readsAtStall, 0);
+        QCOMPARE(periodAfterStall, 0);
         QCOMPARE(rig.host.rateReads, 12);
         for (int p = 0; p < 6; ++p) {
             QCOMPARE(rig.shared.AnimalRates[p][1], rig.host.rates[p]);
