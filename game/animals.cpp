@@ -10,22 +10,9 @@
 namespace krumlix {
 namespace {
 
-/// The period whose score is recorded while the clock shows `seconds`, or 0.
-constexpr int periodEndingAt(std::int32_t seconds) {
-    switch (seconds) {
-    case 150:
-        return 1;
-    case 120:
-        return 2;
-    case 90:
-        return 3;
-    case 60:
-        return 4;
-    case 30:
-        return 5;
-    default:
-        return 0;
-    }
+/// The clock second at which period `p` (1..5) ends: 150, 120, ..., 30.
+constexpr std::int32_t periodEnd(int p) {
+    return 180 - 30 * p;
 }
 
 } // namespace
@@ -37,11 +24,14 @@ void GameRun::AnimalStep() {
         if (ShotTicks == 1) {
             const AimGeometry &aim = Aim[AimPosition];
             field_.draw(aim.shot, aim.shotX, aim.shotY);
+            ShotShownAim = AimPosition;
         }
         if (++ShotTicks == 3) {
             ShotTicks = 0;
             eraseShot(LastShotAim);
             eraseShot(AimPosition);
+            // Where it was drawn, whatever the aim did since.
+            eraseShownShot();
         }
     }
 
@@ -85,14 +75,23 @@ void GameRun::AnimalStep() {
 
     platform_.random.seed(platform_.timeOfDay.millisecondsSinceMidnight());
 
-    if (ClockSeconds == 180)
+    // A period's score is recorded on every tick of its last second, so it
+    // holds the score as of the last such tick. A tick that comes late, past
+    // 3:00 or past the end of a period, does what the ticks it skipped
+    // would have done.
+    if (ClockSeconds == 180 || (ClockSeconds < 180 && PeriodsPassed < 0)) {
         PeriodIndex = 0;
-    if (const int ended = periodEndingAt(ClockSeconds)) {
+        PeriodsPassed = 0;
+    }
+    for (int p = 1; p <= 5; ++p) {
+        if (ClockSeconds != periodEnd(p) && !(ClockSeconds < periodEnd(p) && PeriodsPassed < p))
+            continue;
         std::int32_t earlier = 0;
-        for (int i = 1; i < ended; ++i)
+        for (int i = 1; i < p; ++i)
             earlier += s_.PeriodScore[i];
-        s_.PeriodScore[ended] = s_.RunScore - earlier;
-        PeriodIndex = ended;
+        s_.PeriodScore[p] = s_.RunScore - earlier;
+        PeriodIndex = p;
+        PeriodsPassed = std::max(PeriodsPassed, p);
     }
 
     // One draw per channel, blocked or not, so the sequence of draws does not
@@ -182,6 +181,12 @@ void GameRun::AnimalStep() {
 void GameRun::eraseShot(int aim) {
     const AimGeometry &a = Aim[aim];
     field_.fillBlack(a.shotX, a.shotY, a.shotX + a.shotWidth, a.shotY + a.shotHeight);
+}
+
+void GameRun::eraseShownShot() {
+    if (ShotShownAim != 0)
+        eraseShot(ShotShownAim);
+    ShotShownAim = 0;
 }
 
 } // namespace krumlix

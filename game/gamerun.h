@@ -56,9 +56,17 @@ public:
     std::int32_t AimPosition = 4;
     std::int32_t LastShotAim = 4;
     std::int32_t ShotTicks = 0;
+    /// Aim position whose shot picture is on the field, 0 for none: the
+    /// hero may have turned since the shot was fired and since it was drawn.
+    std::int32_t ShotShownAim = 0;
     std::int32_t AnimPhase = 1;
     std::int32_t TorchTick = 0;
     std::int32_t PeriodIndex = 0;
+    /// How far the clock has come through the periods of this run: -1 in
+    /// the lead-in, 0 from 3:00 on, p once the clock has passed the end of
+    /// period p. A tick that comes late still loads the rates and records
+    /// every period it skipped.
+    std::int32_t PeriodsPassed = 0;
     std::int32_t ClockSeconds = 183;
     QString ClockText = QStringLiteral("3:03");
     std::uint32_t RunStartTime = 0;
@@ -91,6 +99,7 @@ private:
     bool shootElephant(Group g);
     void miss();
     void eraseShot(int aim);
+    void eraseShownShot();
 
     SharedState &s_;
     Platform &platform_;

@@ -52,6 +52,7 @@ void GameRun::initialiseRun() {
     StopFlag = 0;
     TorchTick = 0;
     ShotTicks = 0;
+    ShotShownAim = 0;
     LastShotAim = AimPosition;
     s_.RunScore = 0;
     s_.OptimalScore = 0;
@@ -60,6 +61,7 @@ void GameRun::initialiseRun() {
     s_.Elephant7Count = s_.Elephant5Count = s_.Elephant3Count = s_.Elephant2Count = 0;
     s_.Elephant0Count = s_.ElephantEscapeCount = s_.BeeHitCount = 0;
     s_.PeriodScore.fill(0);
+    PeriodsPassed = -1;
     // PeriodIndex keeps its value from the last run; the rates of -1 keep
     // every animal out until the clock shows 3:00.
 
@@ -95,9 +97,10 @@ void GameRun::StartRun() {
     for (;;) {
         TickStartTime = platform_.counter.now();
         ClockSeconds = clockSeconds(platform_.counter.now() - RunStartTime);
-        if (ClockSeconds == 180) {
+        if (ClockSeconds == 180 || (ClockSeconds < 180 && PeriodsPassed < 0)) {
             // Repeated on every tick of 3:00, so the rates are those of the
-            // difficulty window as the animals start.
+            // difficulty window as the animals start; a run whose ticks
+            // stalled across 3:00 loads them on its first tick after it.
             for (int p = 0; p < 6; ++p) {
                 const int elephants = host_.rateSpinValue(p + 1);
                 const int bees = host_.rateSpinValue(p + 7);

@@ -50,8 +50,10 @@ void GameRun::FormKeyDown(std::uint16_t key) {
 }
 
 void GameRun::turn(int delta) {
-    if (ShotTicks > 0)
+    if (ShotTicks > 0) {
         eraseShot(LastShotAim);
+        eraseShownShot();
+    }
     const int next = AimPosition + delta;
     if (next < 1 || next > 7)
         return;
@@ -66,6 +68,7 @@ void GameRun::fire() {
     if (ShotTicks > 0) {
         eraseShot(LastShotAim);
         eraseShot(AimPosition);
+        eraseShownShot();
     }
     ++s_.ShotCount;
     LastShotAim = AimPosition;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qualification.h"
 
+#include "platform/cp1252.h"
 #include "widgets/numberformat.h"
+
+#include <algorithm>
 
 namespace krumlix {
 namespace {
@@ -32,7 +35,15 @@ QString dateText(const QDate &date) {
 }
 
 QString hitrateText(float hitrate, const QLocale &locale) {
-    return (fixed2(static_cast<double>(hitrate), locale) + QStringLiteral(" %"))
+    // The file holds every character by its Windows-1252 code: a separator
+    // the code page lacks is stored as a point.
+    const QString point = locale.decimalPoint();
+    const bool storable = std::all_of(point.begin(), point.end(), [](QChar c) {
+        return c == QLatin1Char('?') || cp1252FromChar(c) != '?';
+    });
+    return (fixed2(static_cast<double>(hitrate), storable ? point : QStringLiteral("."),
+                   locale.negativeSign()) +
+            QStringLiteral(" %"))
         .rightJustified(HighScoreEntry::HitrateLength, QLatin1Char(' '));
 }
 
@@ -64,7 +75,11 @@ void recordLatestGame(SharedState &s) {
 
 std::int32_t rankOfLatestGame(const SharedState &s) {
     const HighScoreEntry &latest = s.HighScoreTable[LatestGameEntry];
-    if (latest[HighScoreEntry::DifficultyLevel] == 5)
+    // Stored runs are of the levels 0-4: a user-defined run (5) never
+    // enters, nor one played with no level selected (a level below 0 in
+    // the settings file).
+    const std::int32_t level = latest[HighScoreEntry::DifficultyLevel];
+    if (level < 0 || level > 4)
         return 12;
     for (int i = 1; i <= 10; ++i) {
         if (latest[HighScoreEntry::RunScore] > s.HighScoreTable[i][HighScoreEntry::RunScore])

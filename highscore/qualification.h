@@ -12,7 +12,9 @@ namespace krumlix {
 /// "March 31st 1999": month, day with its English ordinal suffix, year.
 QString dateText(const QDate &date);
 
-/// The hitrate as "93,50 %", padded on the left with blanks to 8 characters.
+/// The hitrate as "93,50 %", padded on the left with blanks to 8 characters,
+/// as the high-score file stores it: a decimal separator without a
+/// Windows-1252 code is written as a point.
 QString hitrateText(float hitrate, const QLocale &locale = QLocale());
 
 /// Records the run that ended last as the latest-game entry (name and date
@@ -20,7 +22,7 @@ QString hitrateText(float hitrate, const QLocale &locale = QLocale());
 void recordLatestGame(SharedState &shared);
 
 /// The rank (1..10) the latest game enters the table at, or 12: it must beat
-/// an entry's score strictly, and a user-defined level never enters.
+/// an entry's score strictly, and only a run of the levels 0-4 enters.
 std::int32_t rankOfLatestGame(const SharedState &shared);
 
 /// Moves the entries from `rank` down one place (entry 10 into the overflow

@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <limits>
 
@@ -29,11 +33,25 @@ QList<QByteArray> splitTextLines(const QByteArray &text) {
 }
 
 QList<QByteArray> readTextLines(const QString &path, const QString &shownName) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is read, and only up to the limit: a name that
+    // points at a device would give bytes without end or wait for input.
+    // The open itself must not wait either (a named pipe without a writer).
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         throw KrumlixError::cannotOpenFile(shownName);
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > MaxTextFileSize) {
+        ::close(fd);
+        throw KrumlixError::cannotOpenFile(shownName);
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw KrumlixError::cannotOpenFile(shownName);
+    }
+    // One byte more than the limit tells a file that grew since it was looked at.
+    const QByteArray text = file.read(MaxTextFileSize + 1);
+    if (file.error() != QFileDevice::NoError || text.size() > MaxTextFileSize)
         throw KrumlixError::cannotOpenFile(shownName);
     return splitTextLines(text);
 }
@@ -49,6 +67,10 @@ void writeTextLines(const QString &path, const QList<QByteArray> &lines) {
 
 void replaceFile(const QString &path, const QByteArray &text) {
     QSaveFile file(path);
+    // A folder that refuses the temporary file may still hold a file the
+    // player may write: then the file is written in place, every write and
+    // the flush still checked.
+    file.setDirectWriteFallback(true);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
         throw KrumlixError::fromErrno(errno ? errno : EACCES);

@@ -9,9 +9,15 @@
 
 namespace krumlix {
 
+/// The largest text file the game reads: far more than any settings or
+/// scheme file holds (a few kilobytes even with long paths).
+inline constexpr qint64 MaxTextFileSize = 1024 * 1024;
+
 /// The lines of an 8-bit text file, kept as bytes. CR LF, a lone LF and a
 /// lone CR each end a line; a last line without an end still counts.
-/// Raises "Cannot open file %s" with `shownName` when the file cannot be read.
+/// Raises "Cannot open file %s" with `shownName` when the file cannot be
+/// read, is no regular file (a device, a pipe, a folder) or is larger than
+/// MaxTextFileSize.
 QList<QByteArray> readTextLines(const QString &path, const QString &shownName);
 
 /// Splits text into lines as readTextLines does.
@@ -23,7 +29,9 @@ QList<QByteArray> splitTextLines(const QByteArray &text);
 void writeTextLines(const QString &path, const QList<QByteArray> &lines);
 
 /// Replaces the file with `bytes` atomically: the old file stays whole until
-/// the new one is complete. A failure raises the error of the system.
+/// the new one is complete. Where the folder refuses a new file but the file
+/// itself may be written, it is written in place. A failure raises the error
+/// of the system.
 void replaceFile(const QString &path, const QByteArray &bytes);
 
 /// A line read as an integer: decimal digits with an optional minus sign,

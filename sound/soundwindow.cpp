@@ -134,8 +134,25 @@ void TSound::showFileName(int e) {
 void TSound::FitFileNameLabel(QLabel *label) {
     QString text = label->text();
     const QFontMetrics metrics = label->fontMetrics();
-    while (metrics.horizontalAdvance(text) > NameLabelMaxWidth && text.size() > 3)
-        text = text.left(text.size() - 4) + QStringLiteral("...");
+    if (metrics.horizontalAdvance(text) > NameLabelMaxWidth && text.size() > 3) {
+        // The name loses its last four characters to "...", then one more
+        // character at a time until it fits: the longest start that fits
+        // with "..." behind it, found by halving (a name may be thousands
+        // of characters long).
+        auto shortened = [&text](qsizetype kept) {
+            return text.left(kept) + QStringLiteral("...");
+        };
+        qsizetype fits = 0;                  // "..." alone is taken even if it were too wide
+        qsizetype tooWide = text.size() - 3; // kept characters known not to fit
+        while (tooWide - fits > 1) {
+            const qsizetype middle = fits + (tooWide - fits) / 2;
+            if (metrics.horizontalAdvance(shortened(middle)) <= NameLabelMaxWidth)
+                fits = middle;
+            else
+                tooWide = middle;
+        }
+        text = shortened(fits);
+    }
     label->setText(text);
     label->resize(metrics.horizontalAdvance(text), label->height());
 }

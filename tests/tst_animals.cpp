@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <optional>
+
 using namespace krumlix;
 using test::RuleRig;
 
@@ -428,10 +430,13 @@ private slots:
     }
 
     // A shot is drawn on the tick after it was fired, in the position the
-    // hero then has, and erased on the tick after that.
+    // hero then has, and erased on the tick after that, wherever the hero
+    // turned in between and even when he fired again.
     void shotShownForOneTick_data() {
         QTest::addColumn<int>("fireAim");
         QTest::addColumn<int>("aimAtTick");
+        QTest::addColumn<int>("aimAfterTick");
+        QTest::addColumn<bool>("fireAgain");
         QTest::addColumn<Sprite>("shot");
         QTest::addColumn<QPoint>("at");
         const Sprite shots[] = {Sprite::skud1, Sprite::skud2, Sprite::skud3, Sprite::skud4,
@@ -439,12 +444,22 @@ private slots:
         const QPoint places[] = {{248, 346}, {268, 316}, {290, 316}, {311, 316},
                                  {334, 316}, {354, 316}, {376, 346}};
         for (int aim = 1; aim <= 7; ++aim)
-            QTest::addRow("aim %d", aim) << aim << aim << shots[aim - 1] << places[aim - 1];
-        QTest::newRow("fired at 4, turned to 5") << 4 << 5 << Sprite::skud5 << places[4];
+            QTest::addRow("aim %d", aim)
+                << aim << aim << aim << false << shots[aim - 1] << places[aim - 1];
+        QTest::newRow("fired at 4, turned to 5")
+            << 4 << 5 << 5 << false << Sprite::skud5 << places[4];
+        QTest::newRow("fired at 4, drawn at 5, turned to 6")
+            << 4 << 5 << 6 << false << Sprite::skud5 << places[4];
+        QTest::newRow("fired at 3, drawn at 2, turned to 1")
+            << 3 << 2 << 1 << false << Sprite::skud2 << places[1];
+        QTest::newRow("fired at 4, drawn at 5, fired again at 6")
+            << 4 << 5 << 6 << true << Sprite::skud5 << places[4];
     }
     void shotShownForOneTick() {
         QFETCH(int, fireAim);
         QFETCH(int, aimAtTick);
+        QFETCH(int, aimAfterTick);
+        QFETCH(bool, fireAgain);
         QFETCH(Sprite, shot);
         QFETCH(QPoint, at);
         RuleRig rig;
@@ -457,9 +472,53 @@ private slots:
         QVERIFY(test::isBlack(rig.field, place));
         rig.step();
         QVERIFY(test::showsSprite(rig.field, shot, at.x(), at.y()));
+        rig.turnTo(aimAfterTick);
+        if (fireAgain)
+            rig.press(Key::Space);
         rig.step();
         QVERIFY(test::isBlack(rig.field, place));
-        QCOMPARE(rig.game.ShotTicks, 0);
+        QCOMPARE(rig.game.ShotTicks, fireAgain ? 2 : 0);
+    }
+
+    // The flames: the run starts with ild1 on the left torch and ild2 on the
+    // right; then the left one changes its frame every ten ticks and the
+    // right one five ticks after it. Each tick the flames are blacked out
+    // here, so every draw shows, also one that repeats the frame.
+    void flameCycle() {
+        RuleRig rig;
+        const QPoint left(164, 175), right(454, 175);
+        struct Draw {
+            int tick;
+            QPoint at;
+            Sprite frame;
+        };
+        const Draw draws[] = {{1, left, Sprite::ild1},   {1, right, Sprite::ild2},
+                              {5, right, Sprite::ild2},  {10, left, Sprite::ild2},
+                              {15, right, Sprite::ild1}, {20, left, Sprite::ild1},
+                              {25, right, Sprite::ild2}, {30, left, Sprite::ild2},
+                              {35, right, Sprite::ild1}, {40, left, Sprite::ild1}};
+        QVERIFY(rig.sprites.image(Sprite::ild1) != rig.sprites.image(Sprite::ild2));
+        QStringList wrong;
+        rig.afterEveryTick([&] {
+            const int tick = rig.game.ticksPlayed();
+            for (const QPoint &at : {left, right}) {
+                std::optional<Sprite> expected;
+                for (const Draw &d : draws) {
+                    if (d.tick == tick && d.at == at)
+                        expected = d.frame;
+                }
+                const bool ok = expected ? test::showsSprite(rig.field, *expected, at.x(), at.y())
+                                         : test::isBlack(rig.field, QRect(at, QSize(22, 32)));
+                if (!ok)
+                    wrong << QStringLiteral("tick %1 at %2").arg(tick).arg(at.x());
+                rig.field.fillBlack(at.x(), at.y(), at.x() + 22, at.y() + 32);
+            }
+            if (tick == 40)
+                rig.press(Key::Escape);
+        });
+        rig.playRun();
+        QCOMPARE(rig.game.ticksPlayed(), 41);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
     }
 };
 

@@ -97,6 +97,38 @@ private slots:
         QCOMPARE(rig.host.rateReads, 20 * 12);
     }
 
+    // A tick that stalls across 3:00 (a message box, a suspended process):
+    // the first tick after it loads the rates, once, and the run goes on
+    // with them.
+    void ratesLoadedAfterAStallAcrossThreeMinutes() {
+        Rig rig;
+        rig.host.rates = {1, 2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16};
+        rig.game.PeriodIndex = 5; // as the last run left it
+        QList<int> seen;
+        int readsAtStall = -1;
+        int periodAfterStall = -1;
+        rig.everyTick([&](int seconds) {
+            if (seen.isEmpty() || seen.last() != seconds)
+                seen << seconds;
+            if (seconds < 180 && periodAfterStall < 0)
+                periodAfterStall = rig.game.PeriodIndex;
+            if (seconds == 181 && readsAtStall < 0) {
+                readsAtStall = rig.host.rateReads;
+                rig.fake.counter.time += 2500; // the next tick shows 2:59 or less
+            }
+        });
+        rig.game.StartRun();
+        QVERIFY(!seen.contains(180));
+        QCOMPARE(readsAtStall, 0);
+        QCOMPARE(periodAfterStall, 0);
+        QCOMPARE(rig.host.rateReads, 12);
+        for (int p = 0; p < 6; ++p) {
+            QCOMPARE(rig.shared.AnimalRates[p][1], rig.host.rates[p]);
+            QCOMPARE(rig.shared.AnimalRates[p][4], rig.host.rates[p + 6]);
+        }
+        QCOMPARE(rig.game.PeriodIndex, 5);
+    }
+
     // A counter that wraps through 2^32 during a run changes nothing.
     void counterWrapsDuringRun() {
         Rig rig;
@@ -155,6 +187,8 @@ private slots:
         QCOMPARE(rig.shared.BonusLevel * 100, bonus);
         QCOMPARE(rig.shared.RunScore, bonus);
         QCOMPARE(rig.game.StopFlag, 1);
+        // The raised flag chooses the sound, also for a run that kept its bonus.
+        QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::TarvilDie});
     }
 
     // Hitrate follows shots and misses on the next tick and shows with the

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game window: its look, the start-up, a whole cycle of menu, run and
 // after-run screen, and the close request during a run.
+#include "platform/textfile.h"
+#include "sound/soundwindow.h"
 #include "support/gamewindows.h"
 #include "widgets/heldkeys.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -54,11 +57,11 @@ private slots:
         QVERIFY(!(game.windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(game.PaintBox1->geometry(), QRect(0, 56, 640, 400));
         QCOMPARE(game.Label1->text(), QStringLiteral("3:03"));
-        QCOMPARE(rightEdge(game.Label1), TForm1::ClockRight);
+        QCOMPARE(rightEdge(game.Label1), 147);
         QCOMPARE(game.Label2->text(), QStringLiteral("0"));
-        QCOMPARE(rightEdge(game.Label2), TForm1::ScoreRight);
+        QCOMPARE(rightEdge(game.Label2), 162);
         QCOMPARE(game.Label35->text(), QStringLiteral("0,00"));
-        QCOMPARE(rightEdge(game.Label35), TForm1::HitrateRight);
+        QCOMPARE(rightEdge(game.Label35), 202);
         QCOMPARE(game.Label53->text(), QStringLiteral("Press Enter to Continue"));
         QVERIFY(!game.Label53->isHidden());
         QVERIFY(game.Label56->isHidden());
@@ -100,7 +103,9 @@ private slots:
             ++menusSeen;
             QCOMPARE(modal, &w.menu());
             QCOMPARE(w.shared.CloseMode, 2);
-            QCOMPARE(w.fake.keyboard.current, FastestRepeat);
+            // The shortest delay and the fastest rate: a quarter second, then
+            // 30 repeats a second.
+            QCOMPARE(w.fake.keyboard.current, (RepeatRate{250, 33}));
             if (menusSeen == 1)
                 pressKey(modal, Qt::Key_Return);
             else
@@ -220,6 +225,52 @@ private slots:
         QCOMPARE(w.shared.GameState, 0);
     }
 
+    // The start-up in its order: the settings applied, the sound window's
+    // rows named after the files the settings give, the Intro started, and
+    // only then the menu.
+    void startUpOrder() {
+        test::GameWindows w;
+        const QString settings = w.folder.dir.filePath(QStringLiteral("setup.ini"));
+        QList<QByteArray> lines = readTextLines(settings, QString());
+        QCOMPARE(lines.size(), 51);
+        for (int e = 1; e <= 12; ++e)
+            lines[25 + e] = QStringLiteral("/sounds/start/event%1.wav").arg(e).toLatin1();
+        writeTextLines(settings, lines);
+        TSound &sound = *w.context.windows.Sound;
+        QStringList playedAtMenu;
+        QStringList namesAtMenu;
+        bool menuSeen = false;
+        test::whenModal([&](QWidget *modal) {
+            menuSeen = modal == &w.menu();
+            playedAtMenu = w.fake.sound.played;
+            for (int e = 1; e <= 12; ++e)
+                namesAtMenu << sound.nameLabel(e)->text();
+            w.menu().Button6Click();
+        });
+        w.game().show();
+        QTRY_VERIFY(menuSeen);
+        QCOMPARE(playedAtMenu, QStringList{QStringLiteral("/sounds/start/event1.wav")});
+        QStringList names;
+        for (int e = 1; e <= 12; ++e)
+            names << QStringLiteral("event%1.wav").arg(e);
+        QCOMPARE(namesAtMenu, names);
+        QCOMPARE(w.fake.messages.texts, QStringList());
+    }
+
+    // The watchdog of the window tests: a modal window that nothing answers
+    // is closed within its limit and the test is failed, not left to hang.
+    void unansweredModalWindowIsClosed() {
+        test::ModalWatchdog watchdog(std::chrono::milliseconds(300));
+        QDialog unexpected;
+        unexpected.setObjectName(QStringLiteral("Unexpected"));
+        QElapsedTimer clock;
+        clock.start();
+        QEXPECT_FAIL("", "the watchdog fails the test it closes a window in", Continue);
+        unexpected.exec();
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(watchdog.closed, QStringList{QStringLiteral("Unexpected \"\"")});
+    }
+
     // Closing the game window during a run ends the run at the next tick
     // and leaves the window open.
     void closeRequestDuringRunEndsRun() {
@@ -257,9 +308,9 @@ private slots:
             } else if (clock == QStringLiteral("2:49")) {
                 hitrateShown = w.game().Label35->text();
                 QCOMPARE(w.game().Label2->text(), QStringLiteral("-1234"));
-                QCOMPARE(rightEdge(w.game().Label2), TForm1::ScoreRight);
-                QCOMPARE(rightEdge(w.game().Label35), TForm1::HitrateRight);
-                QCOMPARE(rightEdge(w.game().Label1), TForm1::ClockRight);
+                QCOMPARE(rightEdge(w.game().Label2), 162);
+                QCOMPARE(rightEdge(w.game().Label35), 202);
+                QCOMPARE(rightEdge(w.game().Label1), 147);
                 pressKey(&w.game(), Qt::Key_Escape);
             }
         };

@@ -184,6 +184,60 @@ private slots:
             QCOMPARE(fixed2(*value, QLocale(QLocale::Danish)), shown);
     }
 
+    // Shown numbers with decimals: the digits 0-9 in every locale, as the
+    // clock and the score, with the locale's own decimal separator.
+    void fixedNotation_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Danish") << 66.666 << "da_DK"
+                                << "66,67";
+        QTest::newRow("Danish, large") << 123456.5 << "da_DK"
+                                       << "123456,50";
+        QTest::newRow("English") << 50.0 << "en_US"
+                                 << "50.00";
+        QTest::newRow("Arabic, Egypt") << 93.5 << "ar_EG" << QString::fromUtf8("93\u066B50");
+        QTest::newRow("Persian") << 100.0 << "fa_IR" << QString::fromUtf8("100\u066B00");
+        QTest::newRow("Bangla") << 0.0 << "bn_BD"
+                                << "0.00";
+    }
+    void fixedNotation() {
+        QFETCH(double, value);
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QCOMPARE(fixed2(value, QLocale(locale)), shown);
+    }
+
+    // Fixed codes of the code page, both ways: a swap of two entries of the
+    // table would pass any round trip.
+    void windows1252Codes_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("unicode");
+        QTest::newRow("0x80 euro") << 0x80 << 0x20AC;
+        QTest::newRow("0x82 low quote") << 0x82 << 0x201A;
+        QTest::newRow("0x85 ellipsis") << 0x85 << 0x2026;
+        QTest::newRow("0x8A S caron") << 0x8A << 0x0160;
+        QTest::newRow("0x8C OE") << 0x8C << 0x0152;
+        QTest::newRow("0x8E Z caron") << 0x8E << 0x017D;
+        QTest::newRow("0x91 left quote") << 0x91 << 0x2018;
+        QTest::newRow("0x92 right quote") << 0x92 << 0x2019;
+        QTest::newRow("0x93 left double quote") << 0x93 << 0x201C;
+        QTest::newRow("0x94 right double quote") << 0x94 << 0x201D;
+        QTest::newRow("0x96 en dash") << 0x96 << 0x2013;
+        QTest::newRow("0x97 em dash") << 0x97 << 0x2014;
+        QTest::newRow("0x99 trade mark") << 0x99 << 0x2122;
+        QTest::newRow("0x9C oe") << 0x9C << 0x0153;
+        QTest::newRow("0x9F Y diaeresis") << 0x9F << 0x0178;
+        QTest::newRow("0xC5 A ring") << 0xC5 << 0x00C5;
+        QTest::newRow("0xFF y diaeresis") << 0xFF << 0x00FF;
+    }
+    void windows1252Codes() {
+        QFETCH(int, code);
+        QFETCH(int, unicode);
+        QCOMPARE(int(charFromCp1252(code).unicode()), unicode);
+        QCOMPARE(cp1252FromChar(QChar(char16_t(unicode))), code);
+    }
+
     // Text fields hold Windows-1252 codes; a value outside 0..255 shows as
     // the character of its low 8 bits, a character outside as "?".
     void windows1252Texts() {

@@ -35,6 +35,8 @@ private slots:
         QTest::newRow("0 does not enter") << 0 << 2 << 12;
         QTest::newRow("best ever") << 5000 << 4 << 1;
         QTest::newRow("user defined") << 5000 << 5 << 12;
+        // The settings file held a level below 0: no level was selected.
+        QTest::newRow("no level selected") << 5000 << -1 << 12;
     }
     void rank() {
         QFETCH(int, score);
@@ -104,17 +106,32 @@ private slots:
         QCOMPARE(e.text(33, 8), QStringLiteral(" 95,00 %"));
     }
 
+    // The stored hitrate text: the digits 0-9 in every locale, the locale's
+    // separator where the code page has it, a point where it has not.
     void hitrateTexts_data() {
         QTest::addColumn<float>("hitrate");
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("100") << 100.0f << "100,00 %";
-        QTest::newRow("0") << 0.0f << "  0,00 %";
-        QTest::newRow("93.5") << 93.5f << " 93,50 %";
+        QTest::newRow("100") << 100.0f << "da_DK"
+                             << "100,00 %";
+        QTest::newRow("0") << 0.0f << "da_DK"
+                           << "  0,00 %";
+        QTest::newRow("93.5") << 93.5f << "da_DK"
+                              << " 93,50 %";
+        QTest::newRow("English") << 93.5f << "en_US"
+                                 << " 93.50 %";
+        QTest::newRow("Arabic, Egypt") << 93.5f << "ar_EG"
+                                       << " 93.50 %";
+        QTest::newRow("Persian") << 66.67f << "fa_IR"
+                                 << " 66.67 %";
+        QTest::newRow("Bangla") << 100.0f << "bn_BD"
+                                << "100.00 %";
     }
     void hitrateTexts() {
         QFETCH(float, hitrate);
+        QFETCH(QString, locale);
         QFETCH(QString, text);
-        QCOMPARE(hitrateText(hitrate, QLocale(QLocale::Danish)), text);
+        QCOMPARE(hitrateText(hitrate, QLocale(locale)), text);
     }
 
     void dateTexts_data() {

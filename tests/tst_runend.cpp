@@ -175,27 +175,40 @@ private slots:
         QTest::addColumn<QList<int>>("misses"); // clock second, shots at nothing
         QTest::addColumn<int>("endAt");         // clock second of Escape, 0: time out
         QTest::addColumn<QList<int>>("expected");
+        QTest::addColumn<int>("stallAt"); // clock second of a 2.5 s stall, 0: none
         QTest::newRow("ended in the third period, X then Y")
-            << QList<int>{130, 2, 110, 3} << 100 << QList<int>{-10, -4, 4, 0, 0, 0};
+            << QList<int>{130, 2, 110, 3} << 100 << QList<int>{-10, -4, 4, 0, 0, 0} << 0;
         QTest::newRow("ended in the third period, nothing after X")
-            << QList<int>{130, 1} << 100 << QList<int>{0, -2, 0, 0, 0, 0};
+            << QList<int>{130, 1} << 100 << QList<int>{0, -2, 0, 0, 0, 0} << 0;
         QTest::newRow("ended in the third period, nothing before it")
-            << QList<int>{110, 2} << 100 << QList<int>{-4, 0, 0, 0, 0, 0};
+            << QList<int>{110, 2} << 100 << QList<int>{-4, 0, 0, 0, 0, 0} << 0;
         QTest::newRow("ended in the fifth period")
-            << QList<int>{170, 1, 110, 2, 45, 1} << 40 << QList<int>{-2, -6, -4, 4, 0, 0};
+            << QList<int>{170, 1, 110, 2, 45, 1} << 40 << QList<int>{-2, -6, -4, 4, 0, 0} << 0;
         QTest::newRow("time out") << QList<int>{130, 2, 110, 3, 20, 1} << 0
-                                  << QList<int>{0, -4, -6, 0, 0, -2};
+                                  << QList<int>{0, -4, -6, 0, 0, -2} << 0;
         QTest::newRow("shots during 2:30 count in period 1")
-            << QList<int>{150, 1} << 0 << QList<int>{-2, 0, 0, 0, 0, 0};
+            << QList<int>{150, 1} << 0 << QList<int>{-2, 0, 0, 0, 0, 0} << 0;
+        // A tick that stalls across the end of a period still records it
+        // once the clock has passed it, with the score of that tick.
+        QTest::newRow("a stall across 2:30")
+            << QList<int>{160, 1, 140, 2} << 0 << QList<int>{-2, -4, 0, 0, 0, 0} << 151;
+        QTest::newRow("a stall across 1:00, then the end")
+            << QList<int>{100, 1, 70, 2} << 50 << QList<int>{0, 0, -2, -4, 0, 0} << 61;
     }
     void periodScores() {
         QFETCH(QList<int>, misses);
         QFETCH(int, endAt);
         QFETCH(QList<int>, expected);
+        QFETCH(int, stallAt);
         RuleRig rig;
         QList<int> plan = misses;
+        bool stalled = false;
         rig.afterEveryTick([&] {
             const int seconds = rig.game.ClockSeconds;
+            if (seconds == stallAt && !stalled) { // the next tick comes over two seconds later
+                stalled = true;
+                rig.fake.counter.time += 2500;
+            }
             if (!plan.isEmpty() && plan[0] == seconds) {
                 for (int i = 0; i < plan[1]; ++i)
                     rig.press(Key::Space);
@@ -206,6 +219,7 @@ private slots:
         });
         rig.playRun();
         QVERIFY(plan.isEmpty());
+        QCOMPARE(stalled, stallAt > 0);
         QCOMPARE(rig.game.StopFlag, endAt > 0 ? 1 : 0);
         const auto &ps = rig.shared.PeriodScore;
         QCOMPARE(QList<int>(ps.begin() + 1, ps.end()), expected);

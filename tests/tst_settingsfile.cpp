@@ -214,11 +214,19 @@ private slots:
     }
 
     // A line that is no integer stops the load there; rates the file did not
-    // give come from the selected level, not the built-in 999s.
+    // give come from the selected level, not the built-in 999s, down to the
+    // last rate line.
+    void damagedRateLineFallsBackToTheLevel_data() {
+        QTest::addColumn<int>("line");
+        QTest::newRow("line 1") << 1;
+        QTest::newRow("line 5") << 5;
+        QTest::newRow("line 12, the last rate") << 12;
+    }
     void damagedRateLineFallsBackToTheLevel() {
+        QFETCH(int, line);
         Rig rig;
         QList<QByteArray> lines = validLines();
-        lines[5] = "12a";
+        lines[line] = "12a";
         rig.writeSettings(lines);
         const QByteArray before = rig.settings();
         loadSettingsAtStartUp(rig.w.context);

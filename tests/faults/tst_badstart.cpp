@@ -15,6 +15,9 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <random>
 
 using namespace krumlix;
@@ -170,6 +173,7 @@ private slots:
         QTest::addColumn<int>("content");
         QTest::addColumn<bool>("keptUntilSaved");
         QTest::newRow("random bytes") << int(Random) << true;
+        // Far larger than any settings file: not read at all.
         QTest::newRow("one 10 MB line") << int(OneLongLine) << true;
         QTest::newRow("0 bytes") << int(Empty) << true;
         QTest::newRow("missing") << int(Missing) << false;
@@ -177,6 +181,7 @@ private slots:
     void settingsFile() {
         QFETCH(int, content);
         QFETCH(bool, keptUntilSaved);
+        const bool cannotOpen = content == Missing || content == OneLongLine;
         test::GameWindows w;
         const QString name = QStringLiteral("setup.ini");
         const QByteArray bytes = place(w, name, content);
@@ -186,7 +191,7 @@ private slots:
             [&] {
                 QCOMPARE(w.fake.messages.texts.size(), 1);
                 const QString &told = w.fake.messages.texts.first();
-                if (content == Missing)
+                if (cannotOpen)
                     QCOMPARE(told, QStringLiteral("Cannot open file setup.ini"));
                 else
                     QVERIFY2(saysNotInteger(told, firstLine(bytes)), qPrintable(told.left(200)));
@@ -328,6 +333,83 @@ private slots:
         const QList<QByteArray> saved = splitTextLines(whatIsAt(w, QStringLiteral("default.snd")));
         QCOMPARE(saved.size(), 24);
         QCOMPARE(saved.mid(0, 12), lines.mid(0, 12));
+    }
+
+    // A settings or scheme name that leads to no regular file, or to one far
+    // larger than any such file, is not read: the player is told at once
+    // that it cannot be opened, and nothing of it is applied. (In a child
+    // process with little memory, so that a fault ends there.)
+    void onlyRegularFilesOfSensibleSizeAreRead_data() {
+        QTest::addColumn<bool>("scheme");
+        QTest::addColumn<QString>("target"); // what the name leads to
+        QTest::addColumn<bool>("read");
+        for (bool scheme : {false, true}) {
+            const char *file = scheme ? "scheme" : "settings";
+            QTest::addRow("%s: endless device", file) << scheme << "/dev/zero" << false;
+            QTest::addRow("%s: pipe without a writer", file) << scheme << "(pipe)" << false;
+            QTest::addRow("%s: 1 MiB and a byte", file) << scheme << "(1 MiB + 1)" << false;
+            QTest::addRow("%s: 1 MiB", file) << scheme << "(1 MiB)" << true;
+        }
+    }
+    void onlyRegularFilesOfSensibleSizeAreRead() {
+        QFETCH(bool, scheme);
+        QFETCH(QString, target);
+        QFETCH(bool, read);
+        test::GameWindows w;
+        TSound &sound = *w.context.windows.Sound;
+        QFile::setPermissions(w.folder.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ExeOwner | QFile::ReadOther |
+                                                       QFile::ExeOther);
+        const QString name = scheme ? QStringLiteral("odd.snd") : QStringLiteral("setup.ini");
+        const QString path = w.folder.dir.filePath(name);
+        QFile::remove(path);
+        if (target == QLatin1String("(pipe)")) {
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
+        } else if (target.startsWith(QLatin1String("(1 MiB"))) {
+            // A first line "x", then one long line up to the size.
+            QByteArray bytes("x\r\n");
+            bytes += QByteArray(1024 * 1024 - bytes.size(), 'p');
+            if (target.contains(QLatin1Char('+')))
+                bytes += 'p';
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+            f.close();
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        } else {
+            QVERIFY(QFile::link(target, path));
+        }
+        const QByteArray pathBefore = sound.path(1);
+        const std::optional<QString> told = test::asOtherUser([&] {
+            // Room for the file and far more, not for bytes without end.
+            QFile statm(QStringLiteral("/proc/self/statm"));
+            if (statm.open(QIODevice::ReadOnly)) {
+                const rlim_t mapped = statm.readAll().split(' ').value(0).toULongLong() *
+                                      rlim_t(::sysconf(_SC_PAGESIZE));
+                const rlimit memory{mapped + (rlim_t{256} << 20), mapped + (rlim_t{256} << 20)};
+                ::setrlimit(RLIMIT_AS, &memory);
+            }
+            if (scheme) {
+                sound.ComboBox1->setEditText(name);
+                w.errors.guard([&] { sound.ComboBox1Change(); });
+            } else {
+                w.errors.guard([&] { applySettingsFile(w.context); });
+            }
+            return w.fake.messages.texts.join(QLatin1Char('\n')) + QLatin1Char('|') +
+                   QString::fromLocal8Bit(scheme ? sound.path(1) : QByteArray());
+        });
+        QVERIFY2(told, "the read did not end within seconds");
+        const QString message = told->section(QLatin1Char('|'), 0, 0);
+        const QString firstPath = told->section(QLatin1Char('|'), 1);
+        if (read) { // read whole: the settings stop at line 0, the scheme at line 12
+            QCOMPARE(message, scheme ? QStringLiteral("'' is not a valid integer value")
+                                     : QStringLiteral("'x' is not a valid integer value"));
+            if (scheme)
+                QCOMPARE(firstPath, QStringLiteral("x"));
+        } else {
+            QCOMPARE(message, QStringLiteral("Cannot open file ") + name);
+            if (scheme)
+                QCOMPARE(firstPath, QString::fromLocal8Bit(pathBefore));
+        }
     }
 
     // The message for a very long line reaches the player at once: the

@@ -181,6 +181,39 @@ private slots:
         QCOMPARE(rig.entries(), before);
     }
 
+    // The player may write the file but not the folder, so no new file can
+    // be made beside it: the save writes the file in place, without a word,
+    // and the folder holds what it held.
+    void writableFileInLockedFolder_data() { addWriters(); }
+    void writableFileInLockedFolder() {
+        QFETCH(int, writer);
+        test::TempGameDir game;
+        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ExeOwner | QFile::ReadOther |
+                                                   QFile::ExeOther | QFile::ReadGroup |
+                                                   QFile::ExeGroup);
+        Rig rig(game.programDir());
+        const auto [old, fresh] = rig.oldAndNew(writer);
+        QVERIFY(!old.isEmpty() && old != fresh);
+        const QStringList before = rig.entries();
+        const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                              QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+        for (const QString &name : before)
+            QFile::setPermissions(game.path(name), everyone);
+        if (::getuid() != 0) // root writes any folder, so a child drops root
+            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const std::optional<QString> told = test::asOtherUser([&rig, writer] {
+            rig.save(writer, true);
+            return rig.messages().join(QLatin1Char('\n'));
+        });
+        QFile::setPermissions(game.dir.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(told);
+        QCOMPARE(*told, QString());
+        QCOMPARE(test::fileBytes(rig.file(writer)), fresh);
+        QCOMPARE(rig.entries(), before);
+    }
+
     // A folder has the file's name: the save is refused with the game's
     // message and the folder is left with what it holds.
     void nameTakenByAFolder_data() {

@@ -6,6 +6,7 @@
 #include "fakes.h"
 #include "game/gamewindow.h"
 #include "highscore/menuwindow.h"
+#include "modalwatchdog.h"
 #include "settings/difficultywindow.h"
 #include "settings/savednotice.h"
 #include "stats/statswindow.h"
@@ -42,6 +43,8 @@ struct GameFolder {
 };
 
 struct GameWindows {
+    /// Every window test fails, and goes on, when a dialog nothing answers stays open.
+    ModalWatchdog watchdog;
     GameFolder folder;
     FakePlatform fake;
     SharedState shared;

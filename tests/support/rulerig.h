@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QTest>
 
 #include <array>
 #include <functional>
@@ -78,12 +79,18 @@ struct RuleRig {
 
     void press(Key key) { game.FormKeyDown(static_cast<std::uint16_t>(key)); }
 
-    /// Turns the hero with the arrow keys until he aims at `aim`.
+    /// Turns the hero with the arrow keys until he aims at `aim`: six
+    /// presses at most reach any position from any other; a turn that goes
+    /// wrong fails the test instead of pressing on for ever.
     void turnTo(int aim) {
-        while (game.AimPosition < aim)
+        for (int i = 0; i < 6 && game.AimPosition < aim; ++i)
             press(Key::Right);
-        while (game.AimPosition > aim)
+        for (int i = 0; i < 6 && game.AimPosition > aim; ++i)
             press(Key::Left);
+        if (game.AimPosition != aim)
+            QFAIL(qPrintable(QStringLiteral("six presses turned the hero to %1, not %2")
+                                 .arg(game.AimPosition)
+                                 .arg(aim)));
     }
 
     void place(Group g, int slot, int x, int state = 1) {
