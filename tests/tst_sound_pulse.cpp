@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The event sounds against a real sound server: what the program plays is
-// recorded from the sink's monitor and measured. Run by with_pulseaudio.sh.
+// recorded from the sink's monitor and measured. Run by with_pulseaudio.sh
+// and by with_pipewire.sh.
 #include "platform/qtsoundoutput.h"
 #include "sound/soundwindow.h"
 #include "support/gamewindows.h"
