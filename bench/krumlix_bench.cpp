@@ -250,7 +250,7 @@ struct BenchPlatform {
     DialogMessageBox messages;
     SystemTimeOfDay timeOfDay;
     MersenneRandom random;
-    QtSoundOutput sound;
+    PulseSoundOutput sound;
     DesktopBrowser browser;
     Platform platform{counter, waiter, keyboard, messages, timeOfDay, random, sound, browser};
 };

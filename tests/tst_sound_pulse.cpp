@@ -2,7 +2,7 @@
 // The event sounds against a real sound server: what the program plays is
 // recorded from the sink's monitor and measured. Run by with_pulseaudio.sh
 // and by with_pipewire.sh.
-#include "platform/qtsoundoutput.h"
+#include "platform/pulsesoundoutput.h"
 #include "sound/soundwindow.h"
 #include "support/gamewindows.h"
 
@@ -98,7 +98,7 @@ double audibleSeconds(const std::function<void()> &action, int tail) {
 struct PulseRig {
     QTemporaryDir dir;
     test::GameWindows w;
-    QtSoundOutput output;
+    PulseSoundOutput output;
     Platform platform{w.fake.counter,   w.fake.waiter, w.fake.keyboard, w.fake.messages,
                       w.fake.timeOfDay, w.fake.random, output,          w.fake.browser};
     AppContext context{w.shared, platform, w.errors, {}, {}};
