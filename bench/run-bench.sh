@@ -2,7 +2,8 @@
 # Runs krumlix_bench under an X server of its own (Xvfb, where the program's
 # windows are shown through the xcb platform and its menu is looked for with
 # xdotool) and a PulseAudio server of its own with a null sink
-# (tests/with_pulseaudio.sh). The last line printed is the figures line.
+# (tests/with_pulseaudio.sh), whose monitor it records to time the sounds
+# heard. The last line printed is the figures line.
 # Usage: bench/run-bench.sh [BUILD_DIR] [RUN_SECONDS]   (BUILD_DIR: build)
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
