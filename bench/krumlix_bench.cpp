@@ -12,7 +12,9 @@
 // The sound figures are measured from outside: the sound server's null sink
 // is recorded from its monitor while the real program plays, and each block
 // of the recording is stamped with the time it arrives, so that the sound
-// heard and the key pressed are on one clock.
+// heard and the key pressed are on one clock. "Heard" is the moment the
+// server mixes the sound into the sink; a sound card would add the sink's
+// latency, which the program's stream asks to be 10 ms.
 //
 //   krumlix_bench [GAME_FOLDER] [RUN_SECONDS]
 //
