@@ -6,7 +6,15 @@
 // memory of a run. Prints details as it goes and, as its last line:
 //
 //   bench: tick_work_us=N cpu_pct=N tick_p50_ms=N tick_p99_ms=N busy_cpu_pct=N
-//          sound_us=N startup_ms=N rss_mb=N          (on one line)
+//          sound_us=N startup_ms=N rss_mb=N intro_ms=N shot_sound_ms_p50=N
+//          shot_sound_ms_p99=N shot_sounds_lost=N          (on one line)
+//
+// The sound figures are measured from outside: the sound server's null sink
+// is recorded from its monitor while the real program plays, and each block
+// of the recording is stamped with the time it arrives, so that the sound
+// heard and the key pressed are on one clock. "Heard" is the moment the
+// server mixes the sound into the sink; a sound card would add the sink's
+// latency, which the program's stream asks to be 10 ms.
 //
 //   krumlix_bench [GAME_FOLDER] [RUN_SECONDS]
 //
@@ -31,6 +39,7 @@
 #include <QFile>
 #include <QPaintEvent>
 #include <QProcess>
+#include <QSaveFile>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
@@ -38,7 +47,10 @@
 #include <QWindow>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -48,7 +60,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace krumlix::bench {
@@ -63,7 +77,20 @@ constexpr int ElephantRate = 60;
 constexpr int SoundCalls = 200;
 constexpr int SoundIntervalMs = 60;
 constexpr int Starts = 5;
+/// How long after its start a program is given to be heard.
+constexpr int IntroWaitMs = 2500;
 constexpr int PollMs = 5;
+/// Presses of Space in the real program, one every ShotSpacingMs, each
+/// after the last one's sound ("Tarvil miss", 0.19 s) has ended.
+constexpr int ShotPresses = 200;
+constexpr int ShotSpacingMs = 320;
+/// The recording: 8 kHz mono in blocks of 10 ms.
+constexpr int RecordRate = 8000;
+constexpr int RecordBlock = RecordRate / 100;
+/// A sample above this is sound (about -30 dBFS); an onset is the first such
+/// sample after at least OnsetQuietMs without one.
+constexpr int LoudLevel = 1000;
+constexpr int OnsetQuietMs = 40;
 
 double msBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
@@ -148,6 +175,103 @@ void spin(int ms) {
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
+
+/// The test sink's monitor, recorded by parec for as long as this lives, in
+/// blocks of 10 ms that are stamped on arrival by a thread of their own.
+class MonitorRecording {
+public:
+    MonitorRecording() {
+        const QByteArray device = "--device=" + qgetenv("KRUMLIX_TEST_SINK") + ".monitor";
+        int pipeFds[2];
+        if (qEnvironmentVariableIsEmpty("KRUMLIX_TEST_SINK") || pipe2(pipeFds, O_CLOEXEC) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+        const char *args[] = {
+            "parec",          device.constData(),  "--raw", "--rate=8000", "--channels=1",
+            "--format=s16le", "--latency-msec=10", nullptr};
+        if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char **>(args), environ) !=
+            0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(pipeFds[1]);
+        fd_ = pipeFds[0];
+        reader_ = std::thread([this] { read(); });
+    }
+    ~MonitorRecording() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (reader_.joinable())
+            reader_.join();
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    MonitorRecording(const MonitorRecording &) = delete;
+    MonitorRecording &operator=(const MonitorRecording &) = delete;
+
+    bool recording() const {
+        std::lock_guard lock(mutex_);
+        return !samples_.empty();
+    }
+
+    /// The moments sound began between `from` and `to`: each the first loud
+    /// sample after OnsetQuietMs of quiet, timed by its block's arrival.
+    std::vector<Clock::time_point> onsets(Clock::time_point from, Clock::time_point to) const {
+        std::lock_guard lock(mutex_);
+        std::vector<Clock::time_point> found;
+        int quiet = 0;
+        std::size_t next = 0;
+        for (const Block &block : blocks_) {
+            for (std::size_t i = next; i < block.end; ++i) {
+                const bool loud = std::abs(int(samples_[i])) > LoudLevel;
+                // The block ends as it arrives; its samples lie before that.
+                const Clock::time_point at =
+                    block.arrived -
+                    std::chrono::microseconds((block.end - i) * 1000000 / RecordRate);
+                if (loud && quiet >= OnsetQuietMs * RecordRate / 1000 && at >= from && at <= to)
+                    found.push_back(at);
+                quiet = loud ? 0 : quiet + 1;
+            }
+            next = block.end;
+        }
+        return found;
+    }
+
+private:
+    struct Block {
+        Clock::time_point arrived;
+        std::size_t end; ///< one past its last sample in samples_
+    };
+
+    void read() {
+        std::array<std::int16_t, RecordBlock> block{};
+        std::size_t odd = 0; // a byte of a sample split across two reads
+        char *bytes = reinterpret_cast<char *>(block.data());
+        for (;;) {
+            const ssize_t n = ::read(fd_, bytes + odd, sizeof block - odd);
+            if (n <= 0)
+                return;
+            const Clock::time_point arrived = Clock::now();
+            const std::size_t have = odd + std::size_t(n), count = have / 2;
+            std::lock_guard lock(mutex_);
+            samples_.insert(samples_.end(), block.begin(), block.begin() + count);
+            blocks_.push_back({arrived, samples_.size()});
+            odd = have % 2;
+            if (odd)
+                bytes[0] = bytes[have - 1];
+        }
+    }
+
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    mutable std::mutex mutex_;
+    std::vector<std::int16_t> samples_;
+    std::vector<Block> blocks_;
+    std::thread reader_;
+};
 
 /// Reports an error that escaped a handler instead of letting it through the
 /// toolkit, as the program's own application object does.
@@ -250,7 +374,7 @@ struct BenchPlatform {
     DialogMessageBox messages;
     SystemTimeOfDay timeOfDay;
     MersenneRandom random;
-    QtSoundOutput sound;
+    PulseSoundOutput sound;
     DesktopBrowser browser;
     Platform platform{counter, waiter, keyboard, messages, timeOfDay, random, sound, browser};
 };
@@ -456,16 +580,23 @@ double processPeakRssMb(qint64 pid) {
     return -1;
 }
 
+struct StartupFigures {
+    double menuMs = 0;  ///< median, from the start to the menu seen
+    double introMs = 0; ///< median, from the start to the Intro heard
+};
+
 /// The real program started from a fresh copy of its folder, until its menu
-/// window is seen from outside; the median of `Starts` starts, or nothing.
-std::optional<double> measureStartup(const QString &gameFolder) {
+/// window is seen from outside and its Intro is heard in the recording; the
+/// medians of `Starts` starts, or nothing.
+std::optional<StartupFigures> measureStartup(const QString &gameFolder,
+                                             const MonitorRecording &recording) {
     const QString program = QDir(gameFolder).filePath(QStringLiteral("krumlix"));
     const QString menuTitle = QStringLiteral("^Welcome to Krumlix$");
     if (windowVisible(menuTitle)) {
         std::printf("startup: a menu window is already on the display\n");
         return std::nullopt;
     }
-    std::vector<double> shown;
+    std::vector<double> shown, heard;
     for (int i = 0; i < Starts; ++i) {
         QTemporaryDir folder;
         if (!folder.isValid() || !copyFolder(gameFolder, folder.path())) {
@@ -479,6 +610,7 @@ std::optional<double> measureStartup(const QString &gameFolder) {
         game.setStandardErrorFile(QProcess::nullDevice());
 
         QElapsedTimer clock;
+        const Clock::time_point started = Clock::now();
         clock.start();
         game.start();
         if (!game.waitForStarted(5000)) {
@@ -496,6 +628,11 @@ std::optional<double> measureStartup(const QString &gameFolder) {
             QThread::msleep(PollMs);
         }
         const double rss = processPeakRssMb(game.processId());
+        // The Intro has begun by now if it ever does; then the program ends.
+        while (clock.elapsed() < IntroWaitMs && game.state() == QProcess::Running)
+            QThread::msleep(PollMs);
+        const std::vector<Clock::time_point> intro =
+            recording.onsets(started, started + std::chrono::milliseconds(IntroWaitMs));
         // SIGTERM, which the program answers by putting the keyboard back.
         game.terminate();
         if (!game.waitForFinished(5000)) {
@@ -506,14 +643,141 @@ std::optional<double> measureStartup(const QString &gameFolder) {
             std::printf("startup: no menu window within 10 s (start %d)\n", i + 1);
             return std::nullopt;
         }
-        std::printf("startup %d: menu seen after %.1f ms (%d polls), program's peak rss %.1f MiB\n",
-                    i + 1, ms, polls, rss);
+        const double introMs = intro.empty() ? -1 : msBetween(started, intro.front());
+        std::printf("startup %d: menu seen after %.1f ms (%d polls), Intro heard after %.1f ms, "
+                    "program's peak rss %.1f MiB\n",
+                    i + 1, ms, polls, introMs, rss);
+        if (intro.empty()) {
+            std::printf("startup: no Intro heard within %d ms (start %d)\n", IntroWaitMs, i + 1);
+            return std::nullopt;
+        }
         shown.push_back(ms);
+        heard.push_back(introMs);
+        QThread::msleep(200); // the recording falls silent before the next start
     }
-    const Summary s = summarise(shown);
-    std::printf("startup: %d starts, median %.1f ms, mean %.1f ms, max %.1f ms\n", Starts, s.median,
-                s.mean, s.max);
-    return s.median;
+    const Summary s = summarise(shown), h = summarise(heard);
+    std::printf("startup: %d starts, menu seen: median %.1f ms, mean %.1f ms, max %.1f ms; "
+                "Intro heard: median %.1f ms, max %.1f ms\n",
+                Starts, s.median, s.mean, s.max, h.median, h.max);
+    return StartupFigures{s.median, h.median};
+}
+
+struct ShotFigures {
+    Summary ms; ///< from the key sent to its sound heard
+    int lost = 0;
+};
+
+/// Writes the program's settings so that its runs have no animals at all:
+/// the user-defined level with every rate 0, so that every Space misses.
+bool writeEmptySkySettings(const QString &folder) {
+    QFile in(QDir(folder).filePath(QStringLiteral("setup.ini")));
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QList<QByteArray> lines = in.readAll().split('\n');
+    in.close();
+    if (lines.size() < 51)
+        return false;
+    lines[0] = "5\r";
+    for (int i = 1; i <= 24; ++i)
+        lines[i] = "0\r";
+    lines[50] = "0\r"; // no statistics window
+    QSaveFile out(in.fileName());
+    return out.open(QIODevice::WriteOnly) && out.write(lines.join('\n')) >= 0 && out.commit();
+}
+
+/// Runs `xdotool ARGS`; true when it succeeded.
+bool xdotool(const QStringList &args) {
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), args);
+    return tool.waitForFinished(5000) && tool.exitStatus() == QProcess::NormalExit &&
+           tool.exitCode() == 0;
+}
+
+/// The real program in a run with an empty sky: Space pressed `ShotPresses`
+/// times by xdotool, each a miss that plays "Tarvil miss", and each press
+/// timed to the onset of its sound in the recording.
+std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
+                                             const MonitorRecording &recording) {
+    QTemporaryDir folder;
+    if (!folder.isValid() || !copyFolder(gameFolder, folder.path()) ||
+        !writeEmptySkySettings(folder.path())) {
+        std::printf("shots: cannot set up a copy of %s\n", qPrintable(gameFolder));
+        return std::nullopt;
+    }
+    QProcess game;
+    game.setProgram(QDir(folder.path()).filePath(QStringLiteral("krumlix")));
+    game.setWorkingDirectory(folder.path());
+    game.setStandardOutputFile(QProcess::nullDevice());
+    game.setStandardErrorFile(QProcess::nullDevice());
+    game.start();
+    if (!game.waitForStarted(5000)) {
+        std::printf("shots: cannot start the program\n");
+        return std::nullopt;
+    }
+    auto end = [&game] {
+        game.terminate();
+        if (!game.waitForFinished(5000)) {
+            game.kill();
+            game.waitForFinished(5000);
+        }
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000 && !windowVisible(QStringLiteral("^Welcome to Krumlix$")))
+        QThread::msleep(PollMs);
+    // The Intro (3 s) plays out; any character key in the menu starts a run.
+    QThread::msleep(3500);
+    if (!xdotool({QStringLiteral("key"), QStringLiteral("b")})) {
+        std::printf("shots: xdotool failed\n");
+        end();
+        return std::nullopt;
+    }
+    QThread::msleep(600);
+    std::vector<Clock::time_point> sent;
+    std::vector<double> toolMs;
+    const Clock::time_point first = Clock::now();
+    for (int i = 0; i < ShotPresses && game.state() == QProcess::Running; ++i) {
+        std::this_thread::sleep_until(first + std::chrono::milliseconds(i * ShotSpacingMs));
+        const Clock::time_point asked = Clock::now();
+        // Down and up in one go. The key reaches the server while xdotool
+        // runs; timed from its start, the figures are on the safe side.
+        if (!xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
+                      QStringLiteral("space")}))
+            break;
+        sent.push_back(asked);
+        toolMs.push_back(msBetween(asked, Clock::now()));
+    }
+    QThread::msleep(500);
+    end();
+    if (sent.size() != std::size_t(ShotPresses)) {
+        std::printf("shots: only %zu of %d presses were sent\n", sent.size(), ShotPresses);
+        return std::nullopt;
+    }
+    // Each press's sound is the first onset after it, before the next press.
+    ShotFigures f;
+    std::vector<double> ms;
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const std::vector<Clock::time_point> heard =
+            recording.onsets(sent[i] - std::chrono::milliseconds(5),
+                             sent[i] + std::chrono::milliseconds(ShotSpacingMs - 20));
+        if (heard.empty())
+            ++f.lost;
+        else
+            ms.push_back(msBetween(sent[i], heard.front()));
+        if (heard.empty() || ms.back() > 40)
+            std::printf(
+                "shots: press %zu at %.0f ms: %s\n", i + 1, msBetween(first, sent[i]),
+                heard.empty()
+                    ? "not heard"
+                    : qPrintable(QStringLiteral("heard after %1 ms").arg(ms.back(), 0, 'f', 1)));
+    }
+    f.ms = summarise(ms);
+    const Summary tool = summarise(toolMs);
+    std::printf("shots: %d presses of Space every %d ms, %d heard, %d lost; key to sound (ms): "
+                "median %.1f, mean %.1f, p99 %.1f, max %.1f; xdotool took median %.1f ms\n",
+                ShotPresses, ShotSpacingMs, int(ms.size()), f.lost, f.ms.median, f.ms.mean,
+                f.ms.p99, f.ms.max, tool.median);
+    return f;
 }
 
 int run(int argc, char **argv) {
@@ -574,6 +838,11 @@ int run(int argc, char **argv) {
     const RunFigures eventLoop =
         playRun(*form1, shared, *platform, platform->eventLoopWaiter, runSeconds);
     const double rssMb = peakRssMb();
+    // Recorded from here on. A new null sink of PulseAudio runs two seconds
+    // ahead of the clock at first (its latency reads 996 ms a second after
+    // it was made, under 10 ms from the second second on), so the sound
+    // figures are taken only once the runs below have given it time.
+    const MonitorRecording recording;
     printRun("run, event-loop wait", eventLoop);
     std::printf("run, event-loop wait: peak rss of this process after it %.1f MiB\n", rssMb);
     spin(500);
@@ -594,16 +863,22 @@ int run(int argc, char **argv) {
     const std::optional<Summary> sound = measureSound(*context.windows.Sound, gameFolder);
     form1->hide();
     spin(200);
-    const std::optional<double> startup = measureStartup(gameFolder);
-    if (!sound || !startup) {
+    const std::optional<StartupFigures> startup = measureStartup(gameFolder, recording);
+    const std::optional<ShotFigures> shots =
+        startup ? measureShotSounds(gameFolder, recording) : std::nullopt;
+    if (!recording.recording())
+        std::printf("sound: nothing was recorded from the sink's monitor\n");
+    if (!sound || !startup || !shots) {
         std::printf("incomplete: no figures line\n");
         return 1;
     }
 
     std::printf("bench: tick_work_us=%.2f cpu_pct=%.2f tick_p50_ms=%.2f tick_p99_ms=%.2f "
-                "busy_cpu_pct=%.2f sound_us=%.2f startup_ms=%.2f rss_mb=%.2f\n",
+                "busy_cpu_pct=%.2f sound_us=%.2f startup_ms=%.2f rss_mb=%.2f intro_ms=%.2f "
+                "shot_sound_ms_p50=%.2f shot_sound_ms_p99=%.2f shot_sounds_lost=%d\n",
                 tick.median, eventLoop.cpuPct, eventLoop.intervalMs.median,
-                eventLoop.intervalMs.p99, busy.cpuPct, sound->median, *startup, rssMb);
+                eventLoop.intervalMs.p99, busy.cpuPct, sound->median, startup->menuMs, rssMb,
+                startup->introMs, shots->ms.median, shots->ms.p99, shots->lost);
     return 0;
 }
 

@@ -2,8 +2,11 @@
 # Runs krumlix_bench under an X server of its own (Xvfb, where the program's
 # windows are shown through the xcb platform and its menu is looked for with
 # xdotool) and a PulseAudio server of its own with a null sink
-# (tests/with_pulseaudio.sh). The last line printed is the figures line.
+# (tests/with_pulseaudio.sh), whose monitor it records to time the sounds
+# heard. The last line printed is the figures line.
 # Usage: bench/run-bench.sh [BUILD_DIR] [RUN_SECONDS]   (BUILD_DIR: build)
+# With SOUND_SERVER=pipewire the sound server is PipeWire instead
+# (tests/with_pipewire.sh).
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:-$top/build}" && pwd)
@@ -14,7 +17,12 @@ if [ ! -x "$bench" ] || [ ! -x "$game/krumlix" ]; then
     echo "run-bench: build first: cmake --build $build" >&2
     exit 1
 fi
-for tool in Xvfb xdotool pulseaudio pactl; do
+server=${SOUND_SERVER:-pulseaudio}
+case "$server" in
+pulseaudio | pipewire) ;;
+*) echo "run-bench: SOUND_SERVER is pulseaudio or pipewire" >&2; exit 1 ;;
+esac
+for tool in Xvfb xdotool parec pactl; do
     command -v "$tool" >/dev/null || { echo "run-bench: $tool is missing" >&2; exit 1; }
 done
 
@@ -37,4 +45,4 @@ mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
-"$top/tests/with_pulseaudio.sh" "$bench" "$game" "$@"
+"$top/tests/with_$server.sh" "$bench" "$game" "$@"

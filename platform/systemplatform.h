@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform.h"
-#include "qtsoundoutput.h"
+#include "pulsesoundoutput.h"
 
 #include <memory>
 #include <random>
@@ -82,7 +82,7 @@ private:
     DialogMessageBox messages_;
     SystemTimeOfDay timeOfDay_;
     MersenneRandom random_;
-    QtSoundOutput sound_;
+    PulseSoundOutput sound_;
     DesktopBrowser browser_;
     Platform platform_;
 };

@@ -75,7 +75,7 @@ if [ -n "$deb" ]; then
         grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for lib in libqt6widgets6 libqt6multimedia6 libjpeg62-turbo libx11-6; do
+    for lib in libqt6widgets6 libpulse0 libjpeg62-turbo libx11-6; do
         grep -q "$lib" <<<"$depends" || fail "package does not depend on $lib: $depends"
     done
     ok "Debian package $(basename "$deb"): contents and dependencies"

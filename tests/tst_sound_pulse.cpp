@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The event sounds against a real sound server: what the program plays is
-// recorded from the sink's monitor and measured. Run by with_pulseaudio.sh.
-#include "platform/qtsoundoutput.h"
+// recorded from the sink's monitor and measured. Run by with_pulseaudio.sh
+// and by with_pipewire.sh.
+#include "platform/pulsesoundoutput.h"
 #include "sound/soundwindow.h"
 #include "support/gamewindows.h"
 
@@ -43,8 +44,9 @@ void writeTone(const QString &path, double seconds) {
 }
 
 /// Records the test sink's monitor while `action` runs, then for `tail`
-/// milliseconds more; returns the seconds of audible sound.
-double audibleSeconds(const std::function<void()> &action, int tail) {
+/// milliseconds more; returns the seconds of audible sound, and in `onsets`
+/// how often sound began after at least 40 ms of silence.
+double audibleSeconds(const std::function<void()> &action, int tail, int *onsets = nullptr) {
     QProcess recorder;
     recorder.start(QStringLiteral("parec"),
                    {QStringLiteral("--device=") + qEnvironmentVariable("KRUMLIX_TEST_SINK") +
@@ -70,12 +72,18 @@ double audibleSeconds(const std::function<void()> &action, int tail) {
     const auto *samples = reinterpret_cast<const qint16 *>(bytes.constData());
     const qsizetype count = bytes.size() / 2;
     // Audible: blocks of 10 ms whose peak stands clearly above silence.
-    int loudBlocks = 0;
+    int loudBlocks = 0, quietBlocks = 4; // silence came before the action
+    if (onsets)
+        *onsets = 0;
     for (qsizetype block = 0; block + Rate / 100 <= count; block += Rate / 100) {
         int peak = 0;
         for (qsizetype i = block; i < block + Rate / 100; ++i)
             peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
-        loudBlocks += peak > 1000 ? 1 : 0;
+        const bool loud = peak > 1000;
+        loudBlocks += loud ? 1 : 0;
+        if (loud && quietBlocks >= 4 && onsets)
+            ++*onsets;
+        quietBlocks = loud ? 0 : quietBlocks + 1;
     }
     if (qEnvironmentVariableIsSet("KRUMLIX_TEST_ONSETS")) {
         QStringList onsets;
@@ -97,7 +105,7 @@ double audibleSeconds(const std::function<void()> &action, int tail) {
 struct PulseRig {
     QTemporaryDir dir;
     test::GameWindows w;
-    QtSoundOutput output;
+    PulseSoundOutput output;
     Platform platform{w.fake.counter,   w.fake.waiter, w.fake.keyboard, w.fake.messages,
                       w.fake.timeOfDay, w.fake.random, output,          w.fake.browser};
     AppContext context{w.shared, platform, w.errors, {}, {}};
@@ -147,6 +155,42 @@ private slots:
             },
             1500);
         QVERIFY2(heard > 0.3 && heard < 0.9, qPrintable(QString::number(heard)));
+    }
+
+    // Short sounds one after the other are each heard, however many: none is
+    // held back by the server waiting for more samples than it has.
+    void shortSoundsInARowAreEachHeard() {
+        PulseRig rig;
+        const QString tone = rig.dir.filePath(QStringLiteral("short.wav"));
+        writeTone(tone, 0.1);
+        rig.sound.setPath(4, tone.toLocal8Bit());
+        QTest::qWait(300);
+        constexpr int Plays = 20;
+        int onsets = 0;
+        const double heard = audibleSeconds(
+            [&] {
+                for (int i = 0; i < Plays; ++i) {
+                    rig.sound.PlayEventSound(4);
+                    QTest::qWait(250);
+                }
+            },
+            500, &onsets);
+        QCOMPARE(onsets, Plays);
+        QVERIFY2(heard > 0.07 * Plays && heard < 0.15 * Plays, qPrintable(QString::number(heard)));
+    }
+
+    // A file replaced on disk while the game runs is played as it is now.
+    void aReplacedFileIsPlayedAsItIsNow() {
+        PulseRig rig;
+        const QString tone = rig.dir.filePath(QStringLiteral("changing.wav"));
+        writeTone(tone, 1.0);
+        rig.sound.setPath(2, tone.toLocal8Bit());
+        QTest::qWait(300);
+        const double before = audibleSeconds([&] { rig.sound.PlayEventSound(2); }, 1500);
+        QVERIFY2(before > 0.8 && before < 1.3, qPrintable(QString::number(before)));
+        writeTone(tone, 0.3);
+        const double after = audibleSeconds([&] { rig.sound.PlayEventSound(2); }, 800);
+        QVERIFY2(after > 0.2 && after < 0.5, qPrintable(QString::number(after)));
     }
 
     // With "Sound on" cleared no event is heard, while "Play" still plays.

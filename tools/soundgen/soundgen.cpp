@@ -4,12 +4,15 @@
 //   krumlix_soundgen DIR          write the .wav files into DIR
 //   krumlix_soundgen --check DIR  read them back and verify them
 //
-// Every sound is a list of notes played by a few simple voices (band-limited
-// pulse and saw, triangle, sine, two-operator FM, sample-and-hold noise), each
-// note under its own attack/decay/release envelope. The mix is DC-blocked and
+// Every sound is a list of notes played by a few simple voices (pulse, saw
+// and triangle summed from their harmonics, sine, two-operator FM, filtered
+// noise), each note under its own attack/decay/release envelope. No voice
+// has energy above Ceiling, so nothing folds back below half the sample rate
+// and the tones sound clean; --check measures that. The mix is DC-blocked and
 // normalised to -3 dBFS. Noise is seeded, so every build writes the same bytes.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +29,13 @@ namespace {
 constexpr int Rate = 44100;
 constexpr double PeakDbfs = -3.0;
 constexpr double Tau = 2.0 * std::numbers::pi;
+/// The highest partial any voice plays; partials fade out from 80 % of it,
+/// so that one does not click in or out as a pitch glides.
+constexpr double Ceiling = 10000.0;
+/// What --check allows above the band: the energy above this frequency, as
+/// a share of the whole, at most this many dB.
+constexpr double CheckAboveHz = 12000.0;
+constexpr double CheckMaxDb = -40.0;
 
 enum class Wave { Pulse, Saw, Triangle, Sine, Fm, Noise };
 
@@ -45,17 +55,37 @@ double key(int midi) {
     return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
 }
 
-// Removes the step discontinuities of the naive pulse and saw (polyBLEP).
-double blep(double t, double dt) {
-    if (t < dt) {
-        t /= dt;
-        return t + t - t * t - 1.0;
-    }
-    if (t > 1.0 - dt) {
-        t = (t - 1.0) / dt;
-        return t * t + t + t + 1.0;
-    }
-    return 0.0;
+// The weight of a partial at `hz`: whole up to 80 % of the ceiling, fading
+// to nothing at it.
+double partialWeight(double hz) {
+    if (hz <= 0.8 * Ceiling)
+        return 1.0;
+    if (hz >= Ceiling)
+        return 0.0;
+    return 0.5 + 0.5 * std::cos(std::numbers::pi * (hz - 0.8 * Ceiling) / (0.2 * Ceiling));
+}
+
+// The waveforms at phase `p` (0..1) of a tone of `hz`, summed from their
+// harmonics below the ceiling, each with no DC.
+double pulseWave(double p, double hz, double duty) { // +1 for the duty, -1 after
+    double v = 0;
+    for (int k = 1; k * hz < Ceiling; ++k)
+        v += partialWeight(k * hz) * 4.0 / (std::numbers::pi * k) *
+             std::sin(std::numbers::pi * k * duty) * std::cos(Tau * k * (p - duty / 2));
+    return v;
+}
+double sawWave(double p, double hz) { // rising from -1 to 1
+    double v = 0;
+    for (int k = 1; k * hz < Ceiling; ++k)
+        v -= partialWeight(k * hz) * 2.0 / (std::numbers::pi * k) * std::sin(Tau * k * p);
+    return v;
+}
+double triangleWave(double p, double hz) { // 1 at phase 0, -1 at 0.5
+    double v = 0;
+    for (int k = 1; k * hz < Ceiling; k += 2)
+        v += partialWeight(k * hz) * 8.0 / (std::numbers::pi * std::numbers::pi * k * k) *
+             std::cos(Tau * k * p);
+    return v;
 }
 
 struct Noise {
@@ -83,25 +113,28 @@ void render(const Note &n, std::vector<double> &mix, Noise &noise) {
     const auto count = static_cast<std::size_t>(std::lround(n.len * Rate));
     if (mix.size() < first + count)
         mix.resize(first + count, 0.0);
-    double phase = 0, modPhase = 0, held = noise.next();
+    double phase = 0, modPhase = 0;
+    // Noise through four one-pole low-passes at the note's pitch, kept
+    // under the ceiling: 24 dB an octave above it.
+    std::array<double, 4> lowPass{};
     for (std::size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / Rate;
         double hz = n.toHz > 0 ? n.hz * std::pow(n.toHz / n.hz, t / n.len) : n.hz;
         if (n.vibSemis > 0)
             hz *= std::pow(2.0, n.vibSemis / 12.0 * std::sin(Tau * n.vibHz * t));
         const double dt = std::min(hz / Rate, 0.5);
+        const double hzBand = std::min(hz, 0.6 * Ceiling);
         const double env = envelope(n, t);
         double v = 0;
         switch (n.wave) {
-        case Wave::Pulse: // offset by the duty's mean so the voice carries no DC
-            v = (phase < n.duty ? 1.0 : -1.0) - (2.0 * n.duty - 1.0) + blep(phase, dt) -
-                blep(std::fmod(phase + 1.0 - n.duty, 1.0), dt);
+        case Wave::Pulse:
+            v = pulseWave(phase, hz, n.duty);
             break;
         case Wave::Saw:
-            v = 2.0 * phase - 1.0 - blep(phase, dt);
+            v = sawWave(phase, hz);
             break;
         case Wave::Triangle:
-            v = 1.0 - 4.0 * std::abs(phase - 0.5);
+            v = triangleWave(phase, hz);
             break;
         case Wave::Sine:
             v = std::sin(Tau * phase);
@@ -109,16 +142,21 @@ void render(const Note &n, std::vector<double> &mix, Noise &noise) {
         case Wave::Fm:
             v = std::sin(Tau * phase + n.fmIndex * env * std::sin(Tau * modPhase));
             break;
-        case Wave::Noise:
-            v = held;
+        case Wave::Noise: {
+            const double a = 1.0 - std::exp(-Tau * hzBand / Rate);
+            double x = noise.next();
+            for (double &stage : lowPass)
+                x = stage += a * (x - stage);
+            // Each pole takes a share of the level; this gives it back in
+            // part, so that a hat is still heard.
+            v = x * 2.0;
             break;
+        }
         }
         mix[first + i] += n.gain * env * v;
         phase += dt;
-        if (phase >= 1.0) {
+        if (phase >= 1.0)
             phase -= 1.0;
-            held = noise.next();
-        }
         modPhase = std::fmod(modPhase + dt * n.fmRatio, 1.0);
     }
 }
@@ -613,6 +651,30 @@ std::uint32_t get(const std::string &b, std::size_t at, int bytes) {
     return v;
 }
 
+// The energy of the samples above `hz`, as a share of all their energy, in
+// dB: what passes four Butterworth-like high-pass sections (48 dB an
+// octave below `hz`) against the whole.
+template <typename Sample>
+double energyAboveDb(Sample sample, std::size_t count, double rate, double hz) {
+    const double w = Tau * hz / rate, alpha = std::sin(w) / (2 * 0.7071), c = std::cos(w);
+    const double a0 = 1 + alpha;
+    const double b0 = (1 + c) / 2 / a0, b1 = -(1 + c) / a0, b2 = b0, a1 = -2 * c / a0,
+                 a2 = (1 - alpha) / a0;
+    std::array<std::array<double, 4>, 4> state{}; // x1 x2 y1 y2 of each section
+    double all = 0, above = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        double x = sample(i);
+        all += x * x;
+        for (auto &s : state) {
+            const double y = b0 * x + b1 * s[0] + b2 * s[1] - a1 * s[2] - a2 * s[3];
+            s[1] = s[0], s[0] = x, s[3] = s[2], s[2] = y;
+            x = y;
+        }
+        above += x * x;
+    }
+    return 10 * std::log10((above + 1e-30) / (all + 1e-30));
+}
+
 // Returns an empty string if `path` is a sound the game can play within the
 // limits, otherwise what is wrong with it. `info` gets a one-line summary.
 std::string verify(const std::filesystem::path &path, double maxSeconds, std::string &info) {
@@ -680,6 +742,14 @@ std::string verify(const std::filesystem::path &path, double maxSeconds, std::st
         return "DC offset";
     if (std::abs(sample(0)) > 0.01 || std::abs(sample(count - 1)) > 0.01)
         return "does not start and end in silence";
+    const double aboveDb = energyAboveDb(sample, count, rate, CheckAboveHz);
+    std::snprintf(line, sizeof line, ", %.0f dB above %.0f kHz", aboveDb, CheckAboveHz / 1000);
+    info += line;
+    if (aboveDb > CheckMaxDb) {
+        std::snprintf(line, sizeof line, "more than %.0f dB of its energy above %.0f kHz",
+                      CheckMaxDb, CheckAboveHz / 1000);
+        return line;
+    }
     return {};
 }
 
