@@ -76,6 +76,7 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
     setFocusPolicy(Qt::StrongFocus);
 
     s_.GameState = -1;
+    ownRepeats_ = !context.platform.keyboard.canSet();
     // The game's files are found beside "setup.ini" in the working folder
     // the program was started in.
     s_.ProgramDir = QDir::toNativeSeparators(QFileInfo(QStringLiteral("setup.ini")).absolutePath());
@@ -87,6 +88,10 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
     field_ = std::make_unique<Field>(*sprites_);
     game_ =
         std::make_unique<GameRun>(s_, context.platform, *field_, static_cast<GameHost &>(*this));
+    repeater_ = std::make_unique<KeyRepeater>(
+        context.platform.counter, repeatTimer_,
+        [this]() -> std::uint32_t { return s_.GameState == 1 ? game_->runsStarted() : 0; },
+        [this](std::uint16_t key) { FormKeyDown(key); });
 
     PaintBox1 = new PaintBox(*field_, this);
     PaintBox1->setGeometry(0, PanelHeight, FieldWidth, FieldHeight);
@@ -136,6 +141,11 @@ bool TForm1::event(QEvent *event) {
         if (QWindow *window = windowHandle())
             window->installEventFilter(this);
         [[fallthrough]];
+    case QEvent::WindowDeactivate:
+        // A key held while the keyboard goes to another window is not
+        // repeated here any more; its release will not come here.
+        repeater_->stop();
+        break;
     case QEvent::WindowActivate:
         // The first activation starts the program proper; it runs from the
         // event loop, never inside the event that announced it.
@@ -175,7 +185,10 @@ void TForm1::FormActivate() {
     startupRunning_ = true;
     context_.errors.guard([this] {
         // A held arrow key turns the hero quickly.
-        if (!keyboardChanged_ && context_.platform.keyboard.read(SavedKeyboardRepeat)) {
+        // Where the session keeps the repeat to itself, the game's own
+        // repeats do it instead and the player's settings are never touched.
+        if (!ownRepeats_ && !keyboardChanged_ &&
+            context_.platform.keyboard.read(SavedKeyboardRepeat)) {
             EmergencyRestore::arm(context_.platform.keyboard, SavedKeyboardRepeat);
             context_.platform.keyboard.set(FastestRepeat);
             keyboardChanged_ = true;
@@ -201,6 +214,12 @@ void TForm1::FormKeyDown(std::uint16_t key) {
 
 void TForm1::keyPressEvent(QKeyEvent *event) {
     const std::uint16_t key = virtualKey(event);
+    if (ownRepeats_ && event->isAutoRepeat() && KeyRepeater::repeats(key)) {
+        // The system's repeat, at the player's own rate: the game makes its
+        // own instead.
+        repeater_->systemRepeat(key, event->timestamp());
+        return;
+    }
     // In a run every key-down counts, the keyboard's repeats included, once
     // the key has gone down in this run. Outside a run a repeat does nothing:
     // a held Enter that ends a run does not also leave the after-run screen,
@@ -212,6 +231,14 @@ void TForm1::keyPressEvent(QKeyEvent *event) {
         pressedInRun_.insert(key, s_.GameState == 1 ? game_->runsStarted() : 0);
     }
     FormKeyDown(key);
+    if (ownRepeats_ && key != 0 && !event->isAutoRepeat())
+        repeater_->pressed(key);
+}
+
+void TForm1::keyReleaseEvent(QKeyEvent *event) {
+    if (ownRepeats_ && !event->isAutoRepeat())
+        repeater_->released(virtualKey(event), event->timestamp());
+    QWidget::keyReleaseEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {
