@@ -76,7 +76,6 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
     setFocusPolicy(Qt::StrongFocus);
 
     s_.GameState = -1;
-    ownRepeats_ = !context.platform.keyboard.canSet();
     // The game's files are found beside "setup.ini" in the working folder
     // the program was started in.
     s_.ProgramDir = QDir::toNativeSeparators(QFileInfo(QStringLiteral("setup.ini")).absolutePath());
@@ -187,7 +186,7 @@ void TForm1::FormActivate() {
         // A held arrow key turns the hero quickly.
         // Where the session keeps the repeat to itself, the game's own
         // repeats do it instead and the player's settings are never touched.
-        if (!ownRepeats_ && !keyboardChanged_ &&
+        if (!ownRepeats() && !keyboardChanged_ &&
             context_.platform.keyboard.read(SavedKeyboardRepeat)) {
             EmergencyRestore::arm(context_.platform.keyboard, SavedKeyboardRepeat);
             context_.platform.keyboard.set(FastestRepeat);
@@ -214,7 +213,7 @@ void TForm1::FormKeyDown(std::uint16_t key) {
 
 void TForm1::keyPressEvent(QKeyEvent *event) {
     const std::uint16_t key = virtualKey(event);
-    if (ownRepeats_ && event->isAutoRepeat() && KeyRepeater::repeats(key)) {
+    if (ownRepeats() && event->isAutoRepeat() && KeyRepeater::repeats(key)) {
         // The system's repeat, at the player's own rate: the game makes its
         // own instead.
         repeater_->systemRepeat(key, event->timestamp());
@@ -231,12 +230,12 @@ void TForm1::keyPressEvent(QKeyEvent *event) {
         pressedInRun_.insert(key, s_.GameState == 1 ? game_->runsStarted() : 0);
     }
     FormKeyDown(key);
-    if (ownRepeats_ && key != 0 && !event->isAutoRepeat())
+    if (ownRepeats() && key != 0 && !event->isAutoRepeat())
         repeater_->pressed(key);
 }
 
 void TForm1::keyReleaseEvent(QKeyEvent *event) {
-    if (ownRepeats_ && !event->isAutoRepeat())
+    if (ownRepeats() && !event->isAutoRepeat())
         repeater_->released(virtualKey(event), event->timestamp());
     QWidget::keyReleaseEvent(event);
 }

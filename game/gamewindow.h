@@ -74,6 +74,10 @@ private:
     void FormClose();
     void buildPanel();
     void queueDispatch();
+    /// The session lets no program set the keyboard's repeat: held keys are
+    /// repeated by the game at the fastest rate, the system's repeats of them
+    /// are not acted on.
+    bool ownRepeats() const { return !context_.platform.keyboard.canSet(); }
 
     AppContext &context_;
     SharedState &s_;
@@ -83,10 +87,6 @@ private:
     bool startupRunning_ = false;
     bool dispatchQueued_ = false;
     bool keyboardChanged_ = false;
-    /// The session lets no program set the keyboard's repeat: held keys are
-    /// repeated by the game at the fastest rate, the system's repeats of them
-    /// are not acted on.
-    bool ownRepeats_ = false;
     QtRepeatTimer repeatTimer_{[this] { repeater_->wake(); }};
     std::unique_ptr<KeyRepeater> repeater_;
     /// For each key, the run in which it last went down (0: outside a run).
