@@ -136,15 +136,15 @@ void TForm1::buildPanel() {
 
 bool TForm1::event(QEvent *event) {
     switch (event->type()) {
-    case QEvent::Show:
-        if (QWindow *window = windowHandle())
-            window->installEventFilter(this);
-        [[fallthrough]];
     case QEvent::WindowDeactivate:
         // A key held while the keyboard goes to another window is not
         // repeated here any more; its release will not come here.
         repeater_->stop();
         break;
+    case QEvent::Show:
+        if (QWindow *window = windowHandle())
+            window->installEventFilter(this);
+        [[fallthrough]];
     case QEvent::WindowActivate:
         // The first activation starts the program proper; it runs from the
         // event loop, never inside the event that announced it.
