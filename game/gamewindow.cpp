@@ -87,6 +87,10 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
     field_ = std::make_unique<Field>(*sprites_);
     game_ =
         std::make_unique<GameRun>(s_, context.platform, *field_, static_cast<GameHost &>(*this));
+    repeater_ = std::make_unique<KeyRepeater>(
+        context.platform.counter, repeatTimer_,
+        [this]() -> std::uint32_t { return s_.GameState == 1 ? game_->runsStarted() : 0; },
+        [this](std::uint16_t key) { FormKeyDown(key); });
 
     PaintBox1 = new PaintBox(*field_, this);
     PaintBox1->setGeometry(0, PanelHeight, FieldWidth, FieldHeight);
@@ -132,6 +136,11 @@ void TForm1::buildPanel() {
 
 bool TForm1::event(QEvent *event) {
     switch (event->type()) {
+    case QEvent::WindowDeactivate:
+        // A key held while the keyboard goes to another window is not
+        // repeated here any more; its release will not come here.
+        repeater_->stop();
+        break;
     case QEvent::Show:
         if (QWindow *window = windowHandle())
             window->installEventFilter(this);
@@ -175,7 +184,10 @@ void TForm1::FormActivate() {
     startupRunning_ = true;
     context_.errors.guard([this] {
         // A held arrow key turns the hero quickly.
-        if (!keyboardChanged_ && context_.platform.keyboard.read(SavedKeyboardRepeat)) {
+        // Where the session keeps the repeat to itself, the game's own
+        // repeats do it instead and the player's settings are never touched.
+        if (!ownRepeats() && !keyboardChanged_ &&
+            context_.platform.keyboard.read(SavedKeyboardRepeat)) {
             EmergencyRestore::arm(context_.platform.keyboard, SavedKeyboardRepeat);
             context_.platform.keyboard.set(FastestRepeat);
             keyboardChanged_ = true;
@@ -201,6 +213,12 @@ void TForm1::FormKeyDown(std::uint16_t key) {
 
 void TForm1::keyPressEvent(QKeyEvent *event) {
     const std::uint16_t key = virtualKey(event);
+    if (ownRepeats() && event->isAutoRepeat() && KeyRepeater::repeats(key)) {
+        // The system's repeat, at the player's own rate: the game makes its
+        // own instead.
+        repeater_->systemRepeat(key, event->timestamp());
+        return;
+    }
     // In a run every key-down counts, the keyboard's repeats included, once
     // the key has gone down in this run. Outside a run a repeat does nothing:
     // a held Enter that ends a run does not also leave the after-run screen,
@@ -212,6 +230,14 @@ void TForm1::keyPressEvent(QKeyEvent *event) {
         pressedInRun_.insert(key, s_.GameState == 1 ? game_->runsStarted() : 0);
     }
     FormKeyDown(key);
+    if (ownRepeats() && key != 0 && !event->isAutoRepeat())
+        repeater_->pressed(key);
+}
+
+void TForm1::keyReleaseEvent(QKeyEvent *event) {
+    if (ownRepeats() && !event->isAutoRepeat())
+        repeater_->released(virtualKey(event), event->timestamp());
+    QWidget::keyReleaseEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {

@@ -4,6 +4,7 @@
 #include "field.h"
 #include "gamehost.h"
 #include "gamerun.h"
+#include "keyrepeater.h"
 #include "platform/appcontext.h"
 #include "sprites.h"
 
@@ -52,6 +53,7 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -72,6 +74,10 @@ private:
     void FormClose();
     void buildPanel();
     void queueDispatch();
+    /// The session lets no program set the keyboard's repeat: held keys are
+    /// repeated by the game at the fastest rate, the system's repeats of them
+    /// are not acted on.
+    bool ownRepeats() const { return !context_.platform.keyboard.canSet(); }
 
     AppContext &context_;
     SharedState &s_;
@@ -81,6 +87,8 @@ private:
     bool startupRunning_ = false;
     bool dispatchQueued_ = false;
     bool keyboardChanged_ = false;
+    QtRepeatTimer repeatTimer_{[this] { repeater_->wake(); }};
+    std::unique_ptr<KeyRepeater> repeater_;
     /// For each key, the run in which it last went down (0: outside a run).
     QHash<std::uint16_t, std::uint32_t> pressedInRun_;
 };

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "systemplatform.h"
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
@@ -16,7 +19,15 @@ struct X11KeyboardRepeat::Connection {
     }
 };
 
-X11KeyboardRepeat::X11KeyboardRepeat() : connection_(std::make_unique<Connection>()) {
+bool inWaylandSession() {
+    return qgetenv("XDG_SESSION_TYPE").trimmed().toLower() == "wayland" ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+X11KeyboardRepeat::X11KeyboardRepeat()
+    : wayland_(inWaylandSession()), connection_(std::make_unique<Connection>()) {
+    if (wayland_)
+        return;
     int major = XkbMajorVersion;
     int minor = XkbMinorVersion;
     int reason = 0;

@@ -47,6 +47,9 @@ public:
     /// Sets the repeat for this session only; nothing is stored in the
     /// user's profile.
     virtual void set(const RepeatRate &rate) = 0;
+    /// False in a session where no program may change the repeat (Wayland):
+    /// the game then leaves it alone and repeats held keys itself.
+    virtual bool canSet() const { return true; }
 };
 
 /// Shows an error text to the player in a box with an OK button.

@@ -52,10 +52,19 @@ private:
     std::mt19937 engine_;
 };
 
+/// True when the desktop session is a Wayland one (XDG_SESSION_TYPE or
+/// WAYLAND_DISPLAY say so), even when the program itself talks to the
+/// session's X server.
+bool inWaylandSession();
+
 /// The keyboard repeat of the X server named by $DISPLAY, through XKB.
-/// Without a display it reads nothing and sets nothing.
+/// Without a display it reads nothing and sets nothing. In a Wayland session
+/// the repeat belongs to the compositor, which hands it to its X server as it
+/// pleases: there it never opens the display, reads nothing and sets nothing.
 class X11KeyboardRepeat final : public KeyboardRepeat {
 public:
+    /// Decides once, from the session it starts in, whether it may set the
+    /// repeat.
     X11KeyboardRepeat();
     ~X11KeyboardRepeat() override;
     X11KeyboardRepeat(const X11KeyboardRepeat &) = delete;
@@ -63,8 +72,10 @@ public:
 
     bool read(RepeatRate &rate) override;
     void set(const RepeatRate &rate) override;
+    bool canSet() const override { return !wayland_; }
 
 private:
+    bool wayland_;
     struct Connection;
     std::unique_ptr<Connection> connection_;
 };

@@ -13,6 +13,8 @@
 
 using namespace krumlix;
 
+Q_DECLARE_METATYPE(krumlix::RepeatRate)
+
 namespace {
 
 /// The right edge of a label inside its readout box.
@@ -90,8 +92,21 @@ private slots:
     // and opens the menu; Enter there starts a run that counts down from
     // 3:03 to 0:00; Enter on the after-run screen brings the menu back, and
     // Quit puts the keyboard back and ends the program.
+    // In a session that keeps the repeat to itself the player's is never
+    // touched.
+    void startUpRunAndBackToMenu_data() {
+        QTest::addColumn<bool>("settable");
+        QTest::addColumn<RepeatRate>("whileRunning");
+        QTest::addColumn<int>("sets");
+        QTest::newRow("X11") << true << RepeatRate{250, 33} << 2;
+        QTest::newRow("Wayland") << false << RepeatRate{660, 40} << 0;
+    }
     void startUpRunAndBackToMenu() {
+        QFETCH(bool, settable);
+        QFETCH(RepeatRate, whileRunning);
+        QFETCH(int, sets);
         test::GameWindows w;
+        w.fake.keyboard.settable = settable;
         w.setup().RadioGroup1->setItemIndex(0);
         QStringList clocks;
         w.fake.waiter.beforeEvents = [&] {
@@ -105,7 +120,7 @@ private slots:
             QCOMPARE(w.shared.CloseMode, 2);
             // The shortest delay and the fastest rate: a quarter second, then
             // 30 repeats a second.
-            QCOMPARE(w.fake.keyboard.current, (RepeatRate{250, 33}));
+            QCOMPARE(w.fake.keyboard.current, whileRunning);
             if (menusSeen == 1)
                 pressKey(modal, Qt::Key_Return);
             else
@@ -127,6 +142,7 @@ private slots:
         QCOMPARE(menusSeen, 2);
         QCOMPARE(w.programEnds, 1);
         QCOMPARE(w.fake.keyboard.current, (RepeatRate{660, 40}));
+        QCOMPARE(w.fake.keyboard.sets, sets);
         QVERIFY(!w.game().isVisible());
     }
 
@@ -143,18 +159,30 @@ private slots:
         QTest::addColumn<QString>("clock"); // the clock at the end of the run
         QTest::addColumn<int>("menus");     // menus seen
         QTest::addColumn<bool>("pairs");    // repeats as X11 release-press pairs
-        QTest::newRow("Enter held from the menu") << 0 << 4 << 0 << "0:00" << 1 << false;
-        QTest::newRow("Space held from the menu") << 1 << 4 << 0 << "0:00" << 1 << false;
-        QTest::newRow("Right and Space held in the run") << 2 << 7 << 5 << "2:50" << 1 << false;
-        QTest::newRow("Enter held that ends the run") << 3 << 4 << 0 << "2:50" << 1 << false;
-        QTest::newRow("Enter held into the menu") << 4 << 4 << 0 << "2:50" << 2 << false;
-        QTest::newRow("Enter held from the menu, X11 pairs") << 0 << 4 << 0 << "0:00" << 1 << true;
-        QTest::newRow("Space held from the menu, X11 pairs") << 1 << 4 << 0 << "0:00" << 1 << true;
+        QTest::addColumn<bool>("own");      // a session that keeps the repeat to itself:
+                                            // the system's repeats of Right and Space are
+                                            // not acted on
+        QTest::newRow("Enter held from the menu") << 0 << 4 << 0 << "0:00" << 1 << false << false;
+        QTest::newRow("Space held from the menu") << 1 << 4 << 0 << "0:00" << 1 << false << false;
+        QTest::newRow("Right and Space held in the run")
+            << 2 << 7 << 5 << "2:50" << 1 << false << false;
+        QTest::newRow("Enter held that ends the run")
+            << 3 << 4 << 0 << "2:50" << 1 << false << false;
+        QTest::newRow("Enter held into the menu") << 4 << 4 << 0 << "2:50" << 2 << false << false;
+        QTest::newRow("Enter held from the menu, X11 pairs")
+            << 0 << 4 << 0 << "0:00" << 1 << true << false;
+        QTest::newRow("Space held from the menu, X11 pairs")
+            << 1 << 4 << 0 << "0:00" << 1 << true << false;
         QTest::newRow("Right and Space held in the run, X11 pairs")
-            << 2 << 7 << 5 << "2:50" << 1 << true;
+            << 2 << 7 << 5 << "2:50" << 1 << true << false;
         QTest::newRow("Enter held that ends the run, X11 pairs")
-            << 3 << 4 << 0 << "2:50" << 1 << true;
-        QTest::newRow("Enter held into the menu, X11 pairs") << 4 << 4 << 0 << "2:50" << 2 << true;
+            << 3 << 4 << 0 << "2:50" << 1 << true << false;
+        QTest::newRow("Enter held into the menu, X11 pairs")
+            << 4 << 4 << 0 << "2:50" << 2 << true << false;
+        QTest::newRow("Right and Space held in the run, own repeats")
+            << 2 << 5 << 1 << "2:50" << 1 << false << true;
+        QTest::newRow("Right and Space held in the run, X11 pairs, own repeats")
+            << 2 << 5 << 1 << "2:50" << 1 << true << true;
     }
     void repeatsActOnlyWhereTheKeyWentDown() {
         QFETCH(int, held);
@@ -163,10 +191,12 @@ private slots:
         QFETCH(QString, clock);
         QFETCH(int, menus);
         QFETCH(bool, pairs);
+        QFETCH(bool, own);
         asPairs = pairs;
         HeldKeys heldKeys;
         qApp->installEventFilter(&heldKeys);
         test::GameWindows w;
+        w.fake.keyboard.settable = !own;
         w.setup().RadioGroup1->setItemIndex(0);
         TForm1 &game = w.game();
         const Qt::Key startKey = held == 1 ? Qt::Key_Space : Qt::Key_Return;

@@ -42,6 +42,8 @@ display=":$((100 + RANDOM % 400))"
 Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
+# An X11 session, whatever session the suite is run from.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 for _ in $(seq 100); do "$xkb_rate" >/dev/null 2>&1 && break; sleep 0.1; done
 exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/krumlix.desktop")
 PATH="$prefix/bin:$PATH" $exec_line >"$work/game.log" 2>&1 &

@@ -3,9 +3,10 @@
 # with Xwayland, a runtime folder of its own, WAYLAND_DISPLAY, DISPLAY and
 # XDG_SESSION_TYPE set. The program started from the staged folder and from
 # the installed launcher shows its windows through Xwayland (the Wayland
-# platform of Qt is installed and not used), sets the fastest keyboard repeat
-# there and puts the player's own back when it ends. A screenshot of the
-# whole session is kept for a look.
+# platform of Qt is installed and not used), and leaves the player's keyboard
+# repeat as it is, while it runs and after: in a Wayland session the game
+# repeats held keys itself. A screenshot of the whole session is kept for a
+# look.
 # Usage: tst_wayland.sh BUILD_DIR XKB_RATE ARTEFACT_DIR
 set -uo pipefail
 build=$1
@@ -64,11 +65,10 @@ play() {
     for _ in $(seq 200); do menu=$(menu_on_xwayland); [ -n "$menu" ] && break; sleep 0.1; done
     [ -n "$menu" ] || fail "$name: no menu window on Xwayland"
     [ -n "$(xdotool search --onlyvisible --name '^Krumlix$' 2>/dev/null)" ] || fail "$name: no game window"
-    local repeat=""
-    for _ in $(seq 50); do repeat=$("$xkb_rate"); [ "$repeat" = "250 33" ] && break; sleep 0.1; done
-    [ "$repeat" = "250 33" ] || fail "$name: repeat while running is $repeat"
     local hints; hints=$(xprop -id "$menu" _MOTIF_WM_HINTS 2>/dev/null | sed -n 's/.*= //p')
     sleep 1
+    local repeat; repeat=$("$xkb_rate")
+    [ "$repeat" = "600 40" ] || fail "$name: the player's repeat while running is $repeat"
     screenshot "wayland-$name"
     [ -f "$artefacts/wayland-$name.png" ] || fail "$name: no screenshot"
     kill -TERM "$game"
@@ -76,7 +76,7 @@ play() {
     kill -0 "$game" 2>/dev/null && fail "$name: the game did not end"
     game=""
     [ "$("$xkb_rate")" = "600 40" ] || fail "$name: the player's repeat is $("$xkb_rate") afterwards"
-    [ $case_failed -eq 0 ] && { passes=$((passes + 1)); ok "$name: through Xwayland $DISPLAY, menu hints $hints, repeat 250 33, back to 600 40"; }
+    [ $case_failed -eq 0 ] && { passes=$((passes + 1)); ok "$name: through Xwayland $DISPLAY, menu hints $hints, the player's repeat 600 40 while running and after"; }
 }
 
 # From the staged folder, as the README's run command starts it.

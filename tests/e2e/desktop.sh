@@ -5,8 +5,10 @@
 # Needs $work (a folder of the test's own); sets DISPLAY and the pids that
 # stop_desktop ends.
 
-# An X server on a free display number of its own choosing.
+# An X server on a free display number of its own choosing, as an X11
+# session: a Wayland session the suite is run from is not the one tested.
 start_xvfb() {
+    unset WAYLAND_DISPLAY XDG_SESSION_TYPE
     local fifo=$work/displayfd
     mkfifo "$fifo"
     Xvfb -displayfd 9 -noreset -screen 0 1024x768x24 9>"$fifo" >"$work/xvfb.log" 2>&1 &

@@ -25,6 +25,8 @@ trap cleanup EXIT
 Xvfb "$display" -noreset -screen 0 1024x768x24 >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 export DISPLAY=$display
+# An X11 session, whatever session the suite is run from.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 for _ in $(seq 100); do "$xkb_rate" >/dev/null 2>&1 && break; sleep 0.1; done
 
 # --- helpers ---------------------------------------------------------------

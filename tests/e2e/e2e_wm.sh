@@ -294,9 +294,55 @@ held_keys() {
     ok "held keys act once per window; far left after 0.45 s"
 }
 
+# A Wayland session where the game is an X client of the session's X server:
+# the compositor owns the repeat, so the game leaves the player's 600 40 alone
+# and repeats a held arrow itself at 250 ms and 30 a second. WAYLAND_DISPLAY
+# names no compositor, so the toolkit still goes through X as it does under
+# Xwayland. From aim 4 the far left takes three key-downs, the press and two
+# repeats, within 283 ms: in 0.45 s the player's own repeat gives none.
+own_repeats_in_a_wayland_session() {
+    fresh_folder
+    local ini="$work/game/setup.ini"
+    set_line "$ini" 0 0
+    for n in $(seq 1 24); do set_line "$ini" $n 0; done # no animals
+    set_line "$ini" 38 0
+    set_line "$ini" 50 0
+    "$xkb_rate" 600 40 >/dev/null
+    XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY="krumlix-no-compositor-$$" start_game || return
+    local repeat; repeat=$("$xkb_rate")
+    [ "$repeat" = "600 40" ] || fail "the player's repeat changed at start-up: $repeat"
+    local menu; menu=$(window_id '^Welcome to Krumlix$')
+    local game_window; game_window=$(window_id '^Krumlix$')
+    window_at "$game_window"
+    local gx=$X gy=$Y
+    local prompt="white $((gx + 181)) $((gy + 117)) 281 29"
+    local upper="colour 0 0 0 $((gx + 294)) $((gy + 56 + 324)) 38 16"
+    xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool key Return
+    wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return; }
+    sleep 0.5
+    xdotool keydown Left; sleep 0.45; xdotool keyup Left
+    sleep 0.2
+    local black; black=$(shot wm-own-repeat-left $upper)
+    [ "$black" = 608 ] || fail "the hero is not at the far left after 0.45 s of Left ($black of 608 black)"
+    repeat=$("$xkb_rate")
+    [ "$repeat" = "600 40" ] || fail "the player's repeat during the run: $repeat"
+    xdotool key Return
+    wait_until 5 bash -c "[ \$('$xshot' '$work/s.png' $prompt) -gt 300 ]" || fail "Enter did not end the run"
+    xdotool key Return
+    wait_until 10 has_window '^Welcome to Krumlix$' || { fail "Enter did not bring the menu"; return; }
+    sleep 0.5
+    menu_click 331 # Quit
+    wait_until 10 bash -c "! kill -0 $game" || fail "Quit did not end the game"
+    wait "$game" 2>/dev/null; game=""
+    repeat=$("$xkb_rate")
+    [ "$repeat" = "600 40" ] || fail "the player's repeat after Quit: $repeat"
+    [ $case_failed -eq 0 ] && ok "far left after 0.45 s of Left at the game's own repeat; the player's 600 40 throughout"
+}
+
 run_case window_manager_and_buttons
 run_case minimise_and_restore_through_a_cycle
 run_case held_keys
+run_case own_repeats_in_a_wayland_session
 
 echo "e2e_wm: $passes passed, $failures failed"
 [ $failures -eq 0 ]

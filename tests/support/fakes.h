@@ -61,8 +61,10 @@ public:
         current = rate;
         ++sets;
     }
+    bool canSet() const override { return settable; }
     RepeatRate current{660, 40};
     bool present = true;
+    bool settable = true;
     int sets = 0;
 };
 

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The game's own repeat of a held key, on a virtual clock and timer: how many
+// key-downs a hold gives, what ends it, and that the system's repeats add
+// nothing.
+#include "game/gamerun.h"
+#include "game/keyrepeater.h"
+#include "support/fakes.h"
+
+#include <QTest>
+
+using namespace krumlix;
+
+namespace {
+
+/// Remembers when it was asked to fire, on the virtual clock.
+class FakeTimer final : public RepeatTimer {
+public:
+    explicit FakeTimer(test::VirtualCounter &clock) : clock_(clock) {}
+    void start(std::uint32_t ms) override {
+        armed = true;
+        due = clock_.time + ms;
+    }
+    void stop() override { armed = false; }
+    bool armed = false;
+    std::uint32_t due = 0;
+
+private:
+    test::VirtualCounter &clock_;
+};
+
+constexpr auto Left = static_cast<std::uint16_t>(Key::Left);
+constexpr auto Enter = static_cast<std::uint16_t>(Key::Enter);
+
+} // namespace
+
+class KeyRepeaterTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Left goes down at 0 and is let go at `hold`; the timer fires `late` ms
+    // after the time it was set for. Repeats come at 250, 283, 316, ...
+    // counted from the key-down however late the timer is. The system's own
+    // repeats (every 40 ms from 600 ms, plain or as X11 release-press pairs)
+    // add nothing and do not end the hold; the end of the run or another key
+    // going down at `at` ends it.
+    void keyDownsOfAHold_data() {
+        QTest::addColumn<int>("hold");
+        QTest::addColumn<int>("late");
+        QTest::addColumn<int>("system"); // 0 none, 1 repeats, 2 release-press pairs
+        QTest::addColumn<QString>("interrupt");
+        QTest::addColumn<int>("at");
+        QTest::addColumn<int>("keyDowns"); // the press included
+        QTest::newRow("a tap") << 0 << 0 << 0 << "" << 0 << 1;
+        QTest::newRow("249 ms") << 249 << 0 << 0 << "" << 0 << 1;
+        QTest::newRow("251 ms") << 251 << 0 << 0 << "" << 0 << 2;
+        QTest::newRow("282 ms") << 282 << 0 << 0 << "" << 0 << 2;
+        QTest::newRow("284 ms") << 284 << 0 << 0 << "" << 0 << 3;
+        QTest::newRow("450 ms") << 450 << 0 << 0 << "" << 0 << 8;
+        QTest::newRow("1 s") << 1000 << 0 << 0 << "" << 0 << 24;
+        QTest::newRow("1 s, each wake 20 ms late") << 1000 << 20 << 0 << "" << 0 << 24;
+        QTest::newRow("1 s, each wake 40 ms late") << 1000 << 40 << 0 << "" << 0 << 23;
+        QTest::newRow("1 s with system repeats") << 1000 << 0 << 1 << "" << 0 << 24;
+        QTest::newRow("1 s with X11 pairs") << 1000 << 0 << 2 << "" << 0 << 24;
+        QTest::newRow("run ends at 400 ms") << 1000 << 0 << 0 << "run end" << 400 << 6;
+        QTest::newRow("run ends, system repeats after") << 1000 << 0 << 2 << "run end" << 400 << 6;
+        QTest::newRow("Enter goes down at 300 ms") << 1000 << 0 << 0 << "Enter" << 300 << 3;
+    }
+    void keyDownsOfAHold() {
+        QFETCH(int, hold);
+        QFETCH(int, late);
+        QFETCH(int, system);
+        QFETCH(QString, interrupt);
+        QFETCH(int, at);
+        QFETCH(int, keyDowns);
+        test::VirtualCounter clock;
+        FakeTimer timer(clock);
+        std::uint32_t run = 1;
+        int lefts = 1; // the press itself, handled before the repeater sees it
+        int others = 0;
+        KeyRepeater repeater(
+            clock, timer, [&] { return run; },
+            [&](std::uint16_t key) { key == Left ? ++lefts : ++others; });
+        const std::uint32_t start = clock.time;
+        repeater.pressed(Left);
+        const std::uint32_t end = start + static_cast<std::uint32_t>(hold);
+        std::uint32_t nextSystem = start + 600;
+        bool interrupted = interrupt.isEmpty();
+        for (int step = 0; step < 10000; ++step) {
+            std::uint32_t wakeAt = timer.armed ? timer.due + static_cast<std::uint32_t>(late) : end;
+            const std::uint32_t interruptAt = start + static_cast<std::uint32_t>(at);
+            const std::uint32_t t =
+                std::min({wakeAt, end, system ? nextSystem : end, interrupted ? end : interruptAt});
+            clock.time = t;
+            if (!interrupted && t == interruptAt) {
+                interrupted = true;
+                if (interrupt == QLatin1String("run end"))
+                    run = 0;
+                else
+                    repeater.pressed(Enter);
+            } else if (t == end) {
+                repeater.released(Left, t);
+                break;
+            } else if (system && t == nextSystem) {
+                if (system == 2)
+                    repeater.released(Left, t);
+                repeater.systemRepeat(Left, t);
+                nextSystem += 40;
+            } else {
+                timer.armed = false;
+                repeater.wake();
+            }
+        }
+        // Nothing more once the key is let go, however long the timer runs on.
+        clock.time += 1000;
+        if (timer.armed)
+            repeater.wake();
+        QCOMPARE(lefts, keyDowns);
+        QCOMPARE(others, 0);
+        QVERIFY(!repeater.repeating());
+    }
+};
+
+QTEST_GUILESS_MAIN(KeyRepeaterTest)
+#include "tst_keyrepeater.moc"
