@@ -10,7 +10,7 @@ mkdir -p "$PULSE_RUNTIME_PATH" "$PULSE_STATE_PATH"
 cleanup() {
     PULSE_SERVER="unix:$work/native" pactl exit >/dev/null 2>&1 || true
     # Our own server only: the pid file lies in our runtime folder.
-    [ -f "$PULSE_RUNTIME_PATH/pid" ] && kill "$(cat "$PULSE_RUNTIME_PATH/pid")" 2>/dev/null || true
+    pid=$(cat "$PULSE_RUNTIME_PATH/pid" 2>/dev/null) && kill "$pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
