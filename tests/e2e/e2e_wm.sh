@@ -124,6 +124,24 @@ window_manager_and_buttons() {
     ok "WM manages the windows; menu: $menu_hints; game window: $game_hints"
 }
 
+# A game folder with no animals, no intro and no statistics after a run.
+quiet_folder() {
+    fresh_folder
+    local ini="$work/game/setup.ini"
+    set_line "$ini" 0 0
+    for n in $(seq 1 24); do set_line "$ini" $n 0; done
+    set_line "$ini" 38 0
+    set_line "$ini" 50 0
+}
+# Sets, for the game window where it stands: prompt, the area of the
+# after-run prompt; upper, where the hero facing up or half left stands,
+# black when he aims low.
+game_window_areas() {
+    window_at "$(window_id '^Krumlix$')"
+    prompt="white $((X + 181)) $((Y + 117)) 281 29"
+    upper="colour 0 0 0 $((X + 294)) $((Y + 56 + 324)) 38 16"
+}
+
 # A qualifying run with the statistics shown after it; every window that is
 # up is minimised and restored twice at its point of the cycle. The run is
 # entered once, no sound is played again, and each window is as it was.
@@ -138,9 +156,8 @@ minimise_and_restore_through_a_cycle() {
     start_game || return
     local menu; menu=$(window_id '^Welcome to Krumlix$')
     local game_window; game_window=$(window_id '^Krumlix$')
-    window_at "$game_window"
-    local gx=$X gy=$Y
-    local prompt="white $((gx + 181)) $((gy + 117)) 281 29"
+    local prompt upper
+    game_window_areas
 
     minimise_restore_twice "$menu" "the menu at start-up"
     no_window '^Krumlix - view stats' || fail "statistics opened on restoring the start-up menu"
@@ -208,22 +225,13 @@ minimise_and_restore_through_a_cycle() {
 # within half a second; a held Enter that ends the run stays on the
 # after-run screen; one held from there opens the menu and starts nothing.
 held_keys() {
-    fresh_folder
-    local ini="$work/game/setup.ini"
-    set_line "$ini" 0 0
-    for n in $(seq 1 24); do set_line "$ini" $n 0; done # no animals
-    set_line "$ini" 38 0
-    set_line "$ini" 50 0
+    quiet_folder
     "$xkb_rate" 600 40 >/dev/null
     start_game || return
     [ "$("$xkb_rate")" = "250 33" ] || fail "repeat while running: $("$xkb_rate")"
     local menu; menu=$(window_id '^Welcome to Krumlix$')
-    local game_window; game_window=$(window_id '^Krumlix$')
-    window_at "$game_window"
-    local gx=$X gy=$Y
-    local prompt="white $((gx + 181)) $((gy + 117)) 281 29"
-    # Where the hero facing up or half left stands, black when he aims low.
-    local upper="colour 0 0 0 $((gx + 294)) $((gy + 56 + 324)) 38 16"
+    local prompt upper
+    game_window_areas
     xdotool windowactivate --sync "$menu" 2>/dev/null
     xdotool keydown Return; sleep 1.5; xdotool keyup Return
     sleep 0.5
@@ -253,22 +261,14 @@ held_keys() {
 # Xwayland. From aim 4 the far left takes three key-downs, the press and two
 # repeats, within 283 ms: in 0.45 s the player's own repeat gives none.
 own_repeats_in_a_wayland_session() {
-    fresh_folder
-    local ini="$work/game/setup.ini"
-    set_line "$ini" 0 0
-    for n in $(seq 1 24); do set_line "$ini" $n 0; done # no animals
-    set_line "$ini" 38 0
-    set_line "$ini" 50 0
+    quiet_folder
     "$xkb_rate" 600 40 >/dev/null
     XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY="krumlix-no-compositor-$$" start_game || return
     local repeat; repeat=$("$xkb_rate")
     [ "$repeat" = "600 40" ] || fail "the player's repeat changed at start-up: $repeat"
     local menu; menu=$(window_id '^Welcome to Krumlix$')
-    local game_window; game_window=$(window_id '^Krumlix$')
-    window_at "$game_window"
-    local gx=$X gy=$Y
-    local prompt="white $((gx + 181)) $((gy + 117)) 281 29"
-    local upper="colour 0 0 0 $((gx + 294)) $((gy + 56 + 324)) 38 16"
+    local prompt upper
+    game_window_areas
     xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool key Return
     wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return; }
     sleep 0.5

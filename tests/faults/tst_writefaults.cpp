@@ -119,6 +119,41 @@ void addWriters() {
 
 class WriteFaultsTest : public QObject {
     Q_OBJECT
+    /// What a save as another user did in a game folder that user may not
+    /// write in, its files given `filePermissions`.
+    struct LockedSave {
+        std::optional<QString> told;   ///< the messages shown; none if the save did not run
+        QByteArray old, fresh;         ///< the file before, and as the save would write it
+        std::optional<QByteArray> now; ///< the file after
+        QStringList before, after;     ///< the folder's entries
+    };
+    static LockedSave saveInLockedFolder(int writer, QFile::Permissions filePermissions) {
+        test::TempGameDir game;
+        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ExeOwner | QFile::ReadOther |
+                                                   QFile::ExeOther | QFile::ReadGroup |
+                                                   QFile::ExeGroup);
+        Rig rig(game.programDir());
+        LockedSave save;
+        std::tie(save.old, save.fresh) = rig.oldAndNew(writer);
+        if (save.old.isEmpty() || save.old == save.fresh)
+            return save; // told stays empty: the caller fails
+        save.before = rig.entries();
+        for (const QString &name : std::as_const(save.before))
+            QFile::setPermissions(game.path(name), filePermissions);
+        if (::getuid() != 0) // the owner loses the right; root keeps it, so a child drops root
+            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        save.told = test::asOtherUser([&rig, writer] {
+            rig.save(writer, true);
+            return rig.messages().join(QLatin1Char('\n'));
+        });
+        QFile::setPermissions(game.dir.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        save.now = test::fileBytes(rig.file(writer));
+        save.after = rig.entries();
+        return save;
+    }
+
 private slots:
     // The disk fills up: the save fails with "Disk full", the old file
     // stays whole and no part of the new one is left; once there is room
@@ -155,30 +190,13 @@ private slots:
     void folderNotWritable_data() { addWriters(); }
     void folderNotWritable() {
         QFETCH(int, writer);
-        test::TempGameDir game;
-        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                   QFile::ExeOwner | QFile::ReadOther |
-                                                   QFile::ExeOther | QFile::ReadGroup |
-                                                   QFile::ExeGroup);
-        Rig rig(game.programDir());
-        const auto [old, fresh] = rig.oldAndNew(writer);
-        QVERIFY(!old.isEmpty() && old != fresh);
-        const QStringList before = rig.entries();
-        for (const QString &name : before)
-            QFile::setPermissions(game.path(name), QFile::ReadOwner | QFile::WriteOwner |
-                                                       QFile::ReadOther | QFile::ReadGroup);
-        if (::getuid() != 0) // the owner loses the right; root keeps it, so a child drops root
-            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-        const std::optional<QString> told = test::asOtherUser([&rig, writer] {
-            rig.save(writer, true);
-            return rig.messages().join(QLatin1Char('\n'));
-        });
-        QFile::setPermissions(game.dir.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(told);
-        QCOMPARE(*told, QStringLiteral("File access denied"));
-        QCOMPARE(test::fileBytes(rig.file(writer)), old);
-        QCOMPARE(rig.entries(), before);
+        const LockedSave save = saveInLockedFolder(writer, QFile::ReadOwner | QFile::WriteOwner |
+                                                               QFile::ReadOther | QFile::ReadGroup);
+        QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
+        QVERIFY(save.told);
+        QCOMPARE(*save.told, QStringLiteral("File access denied"));
+        QCOMPARE(save.now, save.old);
+        QCOMPARE(save.after, save.before);
     }
 
     // The player may write the file but not the folder, so no new file can
@@ -187,31 +205,14 @@ private slots:
     void writableFileInLockedFolder_data() { addWriters(); }
     void writableFileInLockedFolder() {
         QFETCH(int, writer);
-        test::TempGameDir game;
-        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                   QFile::ExeOwner | QFile::ReadOther |
-                                                   QFile::ExeOther | QFile::ReadGroup |
-                                                   QFile::ExeGroup);
-        Rig rig(game.programDir());
-        const auto [old, fresh] = rig.oldAndNew(writer);
-        QVERIFY(!old.isEmpty() && old != fresh);
-        const QStringList before = rig.entries();
-        const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                              QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
-        for (const QString &name : before)
-            QFile::setPermissions(game.path(name), everyone);
-        if (::getuid() != 0) // root writes any folder, so a child drops root
-            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-        const std::optional<QString> told = test::asOtherUser([&rig, writer] {
-            rig.save(writer, true);
-            return rig.messages().join(QLatin1Char('\n'));
-        });
-        QFile::setPermissions(game.dir.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(told);
-        QCOMPARE(*told, QString());
-        QCOMPARE(test::fileBytes(rig.file(writer)), fresh);
-        QCOMPARE(rig.entries(), before);
+        const LockedSave save = saveInLockedFolder(
+            writer, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
+                        QFile::ReadOther | QFile::WriteOther);
+        QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
+        QVERIFY(save.told);
+        QCOMPARE(*save.told, QString());
+        QCOMPARE(save.now, save.fresh);
+        QCOMPARE(save.after, save.before);
     }
 
     // A folder has the file's name: the save is refused with the game's
