@@ -13,10 +13,15 @@ namespace krumlix {
 constexpr int PlaybackRate = 44100;
 constexpr int PlaybackChannels = 2;
 
-/// The samples of a RIFF wave file in the playback format: PCM of 8, 16, 24
-/// or 32 bits or 32-bit float, any number of channels (mono is put on both
-/// sides, more than two are mixed down) at any rate (converted by linear
-/// interpolation). Nothing when the bytes are not such a file.
+/// A longer sound is no event sound and is not played.
+constexpr double MaxSoundSeconds = 600;
+
+/// The samples of a RIFF wave file in the playback format, read by
+/// libsndfile: PCM of 8 to 32 bits, float, IMA and Microsoft ADPCM, mu-law,
+/// A-law and the other encodings it knows in a wave file; 1 to 32 channels
+/// (mono is put on both sides, more than two are mixed down) at 1000 to
+/// 384000 Hz, converted to the playback rate by libsamplerate.
+/// Nothing when the bytes are no such file or hold more than MaxSoundSeconds.
 std::optional<std::vector<std::int16_t>> decodeWave(const QByteArray &bytes);
 
 } // namespace krumlix

@@ -2,8 +2,10 @@
 // Wave files of every common kind come out in the playback format.
 #include "platform/wavedecoder.h"
 
+#include <QFile>
 #include <QTest>
 
+#include <cstdlib>
 #include <cstring>
 
 using namespace krumlix;
@@ -27,6 +29,12 @@ QByteArray wave(int format, int channels, int rate, int bits, const QByteArray &
            le(fmt.size(), 4) + fmt + "data" + le(data.size(), 4) + data;
 }
 
+/// A seed of the wave fuzz target.
+QByteArray seed(const char *name) {
+    QFile file(QStringLiteral(KRUMLIX_SOURCE_DIR "/tests/fuzz/corpus/wave/%1.wav").arg(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray floatBytes(float f) {
     QByteArray b(4, 0);
     std::memcpy(b.data(), &f, 4);
@@ -42,28 +50,39 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<int>("frames");
         QTest::addColumn<int>("value"); // of the middle sample, both sides
+        QTest::addColumn<int>("within");
         // Half the full scale, in each sample format.
         QTest::newRow("16-bit mono")
-            << wave(1, 1, 44100, 16, QByteArray("\x00\x40", 2), 100) << 100 << 16384;
-        QTest::newRow("8-bit stereo") << wave(1, 2, 44100, 8, "\xc0", 100) << 100 << 16384;
+            << wave(1, 1, 44100, 16, QByteArray("\x00\x40", 2), 100) << 100 << 16384 << 0;
+        QTest::newRow("8-bit stereo") << wave(1, 2, 44100, 8, "\xc0", 100) << 100 << 16384 << 0;
         QTest::newRow("24-bit") << wave(1, 1, 44100, 24, QByteArray("\x00\x00\x40", 3), 100) << 100
-                                << 16384;
-        QTest::newRow("float") << wave(3, 1, 44100, 32, floatBytes(0.5f), 100) << 100 << 16384;
+                                << 16384 << 0;
+        QTest::newRow("float") << wave(3, 1, 44100, 32, floatBytes(0.5f), 100) << 100 << 16384 << 0;
         QTest::newRow("22050 Hz doubles")
-            << wave(1, 1, 22050, 16, QByteArray("\x00\x40", 2), 100) << 199 << 16384;
+            << wave(1, 1, 22050, 16, QByteArray("\x00\x40", 2), 1000) << 2000 << 16384 << 16;
         QTest::newRow("full scale float is clipped")
-            << wave(3, 1, 44100, 32, floatBytes(4.0f), 10) << 10 << 32767;
+            << wave(3, 1, 44100, 32, floatBytes(4.0f), 10) << 10 << 32767 << 0;
+        // Made by sox (tests/fuzz/make_wave_seeds.sh): 800 frames at 8000 Hz,
+        // the ADPCM ones padded to whole blocks.
+        QTest::newRow("IMA ADPCM") << seed("ima-adpcm") << 5568 << 16384 << 330;
+        QTest::newRow("MS ADPCM") << seed("ms-adpcm") << 5513 << 16384 << 330;
+        QTest::newRow("mu-law") << seed("mu-law") << 4410 << 16384 << 520;
+        QTest::newRow("A-law") << seed("a-law") << 4410 << 16384 << 520;
+        QTest::newRow("8-bit at 8000 Hz") << seed("pcm8") << 4410 << 16384 << 16;
+        QTest::newRow("3 channels at 48000 Hz") << seed("3ch-48000") << 882 << 16384 << 16;
     }
     void decodes() {
         QFETCH(QByteArray, file);
         QFETCH(int, frames);
         QFETCH(int, value);
+        QFETCH(int, within);
         const auto samples = decodeWave(file);
         QVERIFY(samples);
         QCOMPARE(int(samples->size()), frames * PlaybackChannels);
         const std::size_t middle = std::size_t(frames / 2) * PlaybackChannels;
-        QCOMPARE(int((*samples)[middle]), value);
-        QCOMPARE(int((*samples)[middle + 1]), value);
+        for (std::size_t side : {middle, middle + 1})
+            QVERIFY2(std::abs((*samples)[side] - value) <= within,
+                     qPrintable(QString::number((*samples)[side])));
     }
 
     void refuses_data() {
@@ -72,8 +91,7 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("text") << QByteArray("not a sound at all");
         QTest::newRow("no data chunk") << good.left(36);
-        QTest::newRow("compressed") << wave(2, 1, 44100, 4, "\x11", 10);
-        QTest::newRow("12-bit") << wave(1, 1, 44100, 12, "\x11\x11", 10);
+        QTest::newRow("compressed, no coding table") << wave(2, 1, 44100, 4, "\x11", 10);
         QTest::newRow("no channels") << wave(1, 0, 44100, 16, "\x11\x11", 10);
     }
     void refuses() {
