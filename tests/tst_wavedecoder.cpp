@@ -92,6 +92,7 @@ private slots:
         QTest::newRow("text") << QByteArray("not a sound at all");
         QTest::newRow("no data chunk") << good.left(36);
         QTest::newRow("compressed, no coding table") << wave(2, 1, 44100, 4, "\x11", 10);
+        QTest::newRow("over ten minutes") << wave(1, 1, 1000, 8, "\x80", 600001);
         QTest::newRow("no channels") << wave(1, 0, 44100, 16, "\x11\x11", 10);
     }
     void refuses() {

@@ -29,7 +29,7 @@ trap 'rm -rf "$work"' EXIT
 artifacts=$build/fuzz-artifacts
 mkdir -p "$artifacts"
 failed=()
-for corpus in settings highscores scheme jpeg; do
+for corpus in settings highscores scheme jpeg wave; do
     target=fuzz_$corpus
     cp -r "$top/tests/fuzz/corpus/$corpus" "$work/$corpus"
     echo "== $target for ${seconds}s from $(ls "$work/$corpus" | wc -l) seeds"
