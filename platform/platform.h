@@ -92,8 +92,13 @@ public:
     virtual void play(const QByteArray &path) = 0;
     /// Stops the sound playing, if any, and returns once it has stopped.
     virtual void stop() = 0;
-    /// Gets a file ready so that its first play starts at once.
-    virtual void preload(const QByteArray &path) { (void)path; }
+    /// Gets the file that event `event` uses now ready, so that its first
+    /// play starts at once. What is kept ready is the files the events use
+    /// now and the file played last; every other file is let go.
+    virtual void preload(int event, const QByteArray &path) {
+        (void)event;
+        (void)path;
+    }
 };
 
 /// The services the game takes from the platform. Not owned.

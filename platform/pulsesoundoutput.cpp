@@ -3,10 +3,10 @@
 
 #include "wavedecoder.h"
 
-#include <QFile>
-
+#include <fcntl.h>
 #include <pulse/pulseaudio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +14,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 
 namespace krumlix {
@@ -37,24 +38,67 @@ constexpr std::size_t bytesFor(std::chrono::milliseconds ms) {
     return std::size_t(PlaybackRate) * PlaybackChannels * sizeof(std::int16_t) * ms.count() / 1000;
 }
 
-/// A decoded file and what its file was like when it was read.
-struct Decoded {
-    bool exists = false;
-    qint64 size = -1;
-    std::int64_t mtimeNs = -1;
-    std::shared_ptr<const std::vector<std::int16_t>> samples; // none: silent
+constexpr std::size_t FrameBytes = PlaybackChannels * sizeof(std::int16_t);
+/// What a sound is fed in when the server asks: so much that the program
+/// wakes once a second while a long sound plays, and a late wake-up leaves
+/// no gap; and so little that the server never holds a long sound whole.
+constexpr std::size_t FeedBytes = bytesFor(1s);
+
+using Samples = std::vector<std::int16_t>;
+
+/// What a file on disk is like: a file rewritten or replaced since it was
+/// read differs in one of these, even when its size stayed the same.
+struct Stamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    friend bool operator==(const Stamp &, const Stamp &) = default;
 };
 
-Decoded fileState(const QByteArray &path) {
-    Decoded state;
-    struct stat st {};
-    if (::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
-        state.exists = true;
-        state.size = st.st_size;
-        state.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    }
-    return state;
+Stamp stampOf(const struct stat &st) {
+    return {st.st_dev, st.st_ino, st.st_size,
+            std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
+
+/// The stamp of a regular file; nothing for anything else or no file.
+std::optional<Stamp> stampOf(const QByteArray &path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return stampOf(st);
+}
+
+/// The bytes of a regular file of at most MaxFileBytes, with its stamp as it
+/// was read. Anything else is not read: a device would give bytes without
+/// end, and the open does not wait (a named pipe without a writer).
+std::optional<QByteArray> readSoundFile(const QByteArray &path, Stamp &stamp) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QByteArray> bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= MaxFileBytes) {
+        stamp = stampOf(st);
+        QByteArray read(qsizetype(st.st_size), Qt::Uninitialized);
+        qsizetype got = 0;
+        for (ssize_t n = 1; n > 0 && got < read.size(); got += std::max<ssize_t>(n, 0))
+            n = ::read(fd, read.data() + got, std::size_t(read.size() - got));
+        read.truncate(got); // a file cut short meanwhile is read as far as it goes
+        bytes = std::move(read);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+/// A file as it was decoded: none when it was no regular file; no samples
+/// when it is silent.
+struct Decoded {
+    std::optional<Stamp> stamp;
+    std::shared_ptr<const Samples> samples;
+};
 
 } // namespace
 
@@ -78,6 +122,7 @@ public:
             // Only the newest request matters: an older one would be cut off
             // before it was heard.
             playPath_ = path;
+            lastPlayed_ = path;
         }
         wake_.notify_all();
     }
@@ -90,12 +135,20 @@ public:
         done_.wait_for(lock, 2 * ServerPatience, [&] { return stopsDone_ >= mine; });
     }
 
-    void preload(const QByteArray &path) {
+    void preload(int event, const QByteArray &path) {
         {
             std::lock_guard lock(mutex_);
+            events_[event] = path;
             preloads_.push_back(path);
         }
         wake_.notify_all();
+    }
+
+    bool settle(std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex_);
+        return done_.wait_for(lock, limit, [&] {
+            return idle_ && preloads_.empty() && !playPath_ && stopsDone_ == stopsAsked_;
+        });
     }
 
 private:
@@ -121,8 +174,9 @@ private:
             } else if (playPath_) {
                 const QByteArray path = *playPath_;
                 playPath_.reset();
+                letGo();
                 lock.unlock();
-                const auto samples = decoded(path).samples;
+                const auto samples = decoded(path);
                 lock.lock();
                 // A newer request, or a stop, replaces this one unheard.
                 if (!playPath_ && stopsDone_ == stopsAsked_) {
@@ -133,11 +187,19 @@ private:
             } else if (!preloads_.empty()) {
                 const QByteArray path = preloads_.front();
                 preloads_.pop_front();
-                lock.unlock();
-                decoded(path);
-                lock.lock();
+                // A file that an event has already given up is not read, and
+                // the files given up go before a new one comes in.
+                letGo();
+                if (wanted().count(path)) {
+                    lock.unlock();
+                    decoded(path);
+                    lock.lock();
+                }
             } else {
+                idle_ = true;
+                done_.notify_all();
                 wake_.wait(lock);
+                idle_ = false;
             }
         }
         lock.unlock();
@@ -148,22 +210,37 @@ private:
         }
     }
 
+    /// The files to keep decoded: those the events use now and the one
+    /// played last. Called with the mutex held.
+    std::set<QByteArray> wanted() const {
+        std::set<QByteArray> keep{lastPlayed_};
+        for (const auto &[event, path] : events_)
+            keep.insert(path);
+        return keep;
+    }
+
+    /// Drops every file decoded that is no longer wanted. Called with the
+    /// mutex held.
+    void letGo() {
+        const std::set<QByteArray> keep = wanted();
+        std::erase_if(cache_, [&](const auto &entry) { return !keep.count(entry.first); });
+    }
+
     /// The samples of a file, decoded when it is new or has changed.
-    const Decoded &decoded(const QByteArray &path) {
-        Decoded now = fileState(path);
+    std::shared_ptr<const Samples> decoded(const QByteArray &path) {
+        const std::optional<Stamp> now = stampOf(path);
         auto found = cache_.find(path);
-        if (found != cache_.end() && found->second.exists == now.exists &&
-            found->second.size == now.size && found->second.mtimeNs == now.mtimeNs)
-            return found->second;
-        if (now.exists && now.size <= MaxFileBytes) {
-            QFile file(QString::fromLocal8Bit(path));
-            if (file.open(QIODevice::ReadOnly)) {
-                if (auto samples = decodeWave(file.readAll()))
-                    now.samples =
-                        std::make_shared<const std::vector<std::int16_t>>(std::move(*samples));
+        if (found != cache_.end() && found->second.stamp == now)
+            return found->second.samples;
+        Decoded fresh;
+        Stamp read;
+        if (now)
+            if (const auto bytes = readSoundFile(path, read)) {
+                fresh.stamp = read;
+                if (auto samples = decodeWave(*bytes))
+                    fresh.samples = std::make_shared<const Samples>(std::move(*samples));
             }
-        }
-        return cache_[path] = std::move(now);
+        return (cache_[path] = std::move(fresh)).samples;
     }
 
     // ---- the server, on the worker thread with the main loop locked ----
@@ -218,6 +295,7 @@ private:
         pa_proplist_free(props);
         if (stream_) {
             pa_stream_set_underflow_callback(stream_, &Worker::underflow, this);
+            pa_stream_set_write_callback(stream_, &Worker::writable, this);
             // No start threshold: the server plays what is written at once
             // and never holds a short sound back to wait for more.
             const pa_buffer_attr attr{
@@ -240,6 +318,8 @@ private:
         pa_threaded_mainloop_lock(loop_);
         if (stream_) {
             pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
+            pa_stream_set_write_callback(stream_, nullptr, nullptr);
+            playing_.reset();
             pa_stream_disconnect(stream_);
             pa_stream_unref(stream_);
             stream_ = nullptr;
@@ -267,7 +347,7 @@ private:
             return;
         pa_threaded_mainloop_lock(loop_);
         if (streamReady()) {
-            playingUntil_ = Clock::time_point{};
+            playing_.reset();
             pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr);
             pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr);
             if (confirmed) {
@@ -284,7 +364,7 @@ private:
     }
 
     /// Replaces whatever the stream holds by `samples`, and lets it play.
-    void start(const std::shared_ptr<const std::vector<std::int16_t>> &samples) {
+    void start(const std::shared_ptr<const Samples> &samples) {
         connect();
         if (!loop_)
             return;
@@ -293,35 +373,48 @@ private:
             pa_threaded_mainloop_unlock(loop_);
             return;
         }
+        // What the server still holds of the last sound goes first.
         if (pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr))
             pa_operation_unref(flushed);
-        if (!samples || samples->empty()) { // silent: it still cuts the last sound off
-            playingUntil_ = Clock::time_point{};
+        playing_ = samples && !samples->empty() ? samples : nullptr;
+        fed_ = 0;
+        if (!playing_) { // silent: it still cuts the last sound off
             if (pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr))
                 pa_operation_unref(corked);
         } else {
-            // The samples are handed over without a copy; the shared pointer
-            // keeps them alive until the server has taken them.
-            auto *keep = new std::shared_ptr<const std::vector<std::int16_t>>(samples);
-            const std::size_t bytes = samples->size() * sizeof(std::int16_t);
-            const auto frames = samples->size() / PlaybackChannels;
-            playingUntil_ = Clock::now() + std::chrono::microseconds(std::int64_t(frames) *
-                                                                     1000000 / PlaybackRate);
-            pa_stream_write_ext_free(
-                stream_, samples->data(), bytes,
-                [](void *kept) { delete static_cast<decltype(keep)>(kept); }, keep, 0,
-                PA_SEEK_RELATIVE);
+            feed(0);
             if (pa_operation *uncorked = pa_stream_cork(stream_, 0, nullptr, nullptr))
                 pa_operation_unref(uncorked);
         }
         pa_threaded_mainloop_unlock(loop_);
     }
 
-    /// On the main loop's thread: the stream has run dry. Once the sound is
-    /// over the stream is paused, so nobody wakes up for silence.
+    /// Hands the server the next part of the sound playing: a second of it,
+    /// or what the server asks for if that is more, up to its end. The main
+    /// loop is locked.
+    void feed(std::size_t asked) {
+        if (!playing_)
+            return;
+        const std::size_t left = (playing_->size() - fed_) * sizeof(std::int16_t);
+        std::size_t bytes = std::min(std::max(asked, FeedBytes), left);
+        bytes -= bytes % FrameBytes;
+        if (pa_stream_write(stream_, playing_->data() + fed_, bytes, nullptr, 0, PA_SEEK_RELATIVE) <
+            0)
+            return;
+        fed_ += bytes / sizeof(std::int16_t);
+        if (fed_ >= playing_->size())
+            playing_.reset(); // the server holds the rest
+    }
+
+    /// On the main loop's thread: the server asks for more.
+    static void writable(pa_stream *, std::size_t bytes, void *self) {
+        static_cast<Worker *>(self)->feed(bytes);
+    }
+
+    /// On the main loop's thread: the stream has run dry. Once the whole
+    /// sound is played the stream is paused, so nobody wakes up for silence.
     static void underflow(pa_stream *stream, void *self) {
-        auto *worker = static_cast<Worker *>(self);
-        if (Clock::now() + 5ms >= worker->playingUntil_)
+        if (!static_cast<Worker *>(self)->playing_)
             if (pa_operation *corked = pa_stream_cork(stream, 1, nullptr, nullptr))
                 pa_operation_unref(corked);
     }
@@ -332,6 +425,9 @@ private:
     std::optional<QByteArray> playPath_;
     std::uint64_t stopsAsked_ = 0, stopsDone_ = 0;
     std::deque<QByteArray> preloads_;
+    std::map<int, QByteArray> events_; // the file each event uses now
+    QByteArray lastPlayed_;
+    bool idle_ = false;
 
     // The worker's own, and the main loop's under its lock.
     std::map<QByteArray, Decoded> cache_;
@@ -339,7 +435,8 @@ private:
     pa_threaded_mainloop *loop_ = nullptr;
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
-    Clock::time_point playingUntil_; // read by underflow() under the loop's lock
+    std::shared_ptr<const Samples> playing_; // until the server holds all of it
+    std::size_t fed_ = 0;                    // samples of it handed over
 
     std::thread thread_; // last: it starts once everything above is set up
 };
@@ -357,9 +454,12 @@ void PulseSoundOutput::stop() {
     worker_->stop();
 }
 
-void PulseSoundOutput::preload(const QByteArray &path) {
-    if (!path.isEmpty())
-        worker_->preload(path);
+void PulseSoundOutput::preload(int event, const QByteArray &path) {
+    worker_->preload(event, path);
+}
+
+bool PulseSoundOutput::settle(std::chrono::milliseconds limit) {
+    return worker_->settle(limit);
 }
 
 } // namespace krumlix

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <memory>
 
 namespace krumlix {
@@ -12,11 +13,14 @@ namespace krumlix {
 /// Plays wave files on one stream of the desktop's sound server, spoken to
 /// in the PulseAudio protocol that PulseAudio and PipeWire both serve. The
 /// stream is opened once, when the program starts, and kept: a play request
-/// drops what the stream still holds and writes the new sound's samples into
-/// it whole, so the server starts it with its next period. Between sounds
-/// the stream is paused, so neither the program nor the server wakes up for
-/// silence. Every file is decoded once, and again when it changes on disk.
-/// The work is done on a thread of its own, so a request returns at once.
+/// drops what the stream still holds and then feeds it the new sound as the
+/// server asks for more, a second at a time, so that a sound of any length
+/// plays to its end while the server holds no more than about a second of
+/// it. Between sounds the stream is paused, so neither the program nor the
+/// server wakes up for silence. The files the twelve events use now and the
+/// file played last are kept decoded, each read again when it changes on
+/// disk; every other file is let go. The work is done on a thread of its
+/// own, so a request returns at once.
 class PulseSoundOutput final : public SoundOutput {
 public:
     PulseSoundOutput();
@@ -27,7 +31,10 @@ public:
     void play(const QByteArray &path) override;
     /// Returns once the server has stopped the sound.
     void stop() override;
-    void preload(const QByteArray &path) override;
+    void preload(int event, const QByteArray &path) override;
+    /// Returns once every request so far is done and every file asked for
+    /// ahead is decoded; false when that took longer than `limit`.
+    bool settle(std::chrono::milliseconds limit);
 
     class Worker;
 

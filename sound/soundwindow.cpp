@@ -113,7 +113,7 @@ TSound::~TSound() = default;
 
 void TSound::setPath(int e, const QByteArray &path) {
     paths_[static_cast<std::size_t>(e - 1)] = path;
-    context_.platform.sound.preload(playable(path));
+    context_.platform.sound.preload(e, playable(path));
     pathHolders_[static_cast<std::size_t>(e - 1)]->setText(QString::fromLocal8Bit(path));
 }
 
