@@ -39,10 +39,12 @@ constexpr std::size_t bytesFor(std::chrono::milliseconds ms) {
 }
 
 constexpr std::size_t FrameBytes = PlaybackChannels * sizeof(std::int16_t);
-/// What a sound is fed in when the server asks: so much that the program
-/// wakes once a second while a long sound plays, and a late wake-up leaves
-/// no gap; and so little that the server never holds a long sound whole.
-constexpr std::size_t FeedBytes = bytesFor(1s);
+/// How far ahead of what is heard a sound is fed to the server: so far that
+/// a wake-up of the program late by most of it leaves no gap, so little that
+/// the server never holds a long sound whole.
+constexpr auto FeedLead = 1s;
+/// How often the feed is topped up while a sound plays.
+constexpr auto FeedEvery = 250ms;
 
 using Samples = std::vector<std::int16_t>;
 
@@ -296,6 +298,7 @@ private:
         if (stream_) {
             pa_stream_set_underflow_callback(stream_, &Worker::underflow, this);
             pa_stream_set_write_callback(stream_, &Worker::writable, this);
+            feedTimer_ = pa_context_rttime_new(context_, PA_USEC_INVALID, &Worker::feedTime, this);
             // No start threshold: the server plays what is written at once
             // and never holds a short sound back to wait for more.
             const pa_buffer_attr attr{
@@ -320,6 +323,10 @@ private:
             pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
             pa_stream_set_write_callback(stream_, nullptr, nullptr);
             playing_.reset();
+            if (feedTimer_) {
+                pa_threaded_mainloop_get_api(loop_)->time_free(feedTimer_);
+                feedTimer_ = nullptr;
+            }
             pa_stream_disconnect(stream_);
             pa_stream_unref(stream_);
             stream_ = nullptr;
@@ -378,6 +385,7 @@ private:
             pa_operation_unref(flushed);
         playing_ = samples && !samples->empty() ? samples : nullptr;
         fed_ = 0;
+        startedAt_ = Clock::now();
         if (!playing_) { // silent: it still cuts the last sound off
             if (pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr))
                 pa_operation_unref(corked);
@@ -389,26 +397,40 @@ private:
         pa_threaded_mainloop_unlock(loop_);
     }
 
-    /// Hands the server the next part of the sound playing: a second of it,
-    /// or what the server asks for if that is more, up to its end. The main
-    /// loop is locked.
+    /// Hands the server the sound playing up to FeedLead ahead of what is
+    /// heard, or what the server asks for if that is more, up to its end.
+    /// The main loop is locked.
     void feed(std::size_t asked) {
         if (!playing_)
             return;
-        const std::size_t left = (playing_->size() - fed_) * sizeof(std::int16_t);
-        std::size_t bytes = std::min(std::max(asked, FeedBytes), left);
-        bytes -= bytes % FrameBytes;
-        if (pa_stream_write(stream_, playing_->data() + fed_, bytes, nullptr, 0, PA_SEEK_RELATIVE) <
-            0)
+        const auto ahead = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Clock::now() - startedAt_ + FeedLead);
+        const std::size_t due = bytesFor(ahead) / sizeof(std::int16_t);
+        const std::size_t wanted =
+            std::max(asked / sizeof(std::int16_t), due - std::min(due, fed_));
+        std::size_t samples = std::min(wanted, playing_->size() - fed_);
+        samples -= samples % PlaybackChannels;
+        if (samples > 0 &&
+            pa_stream_write(stream_, playing_->data() + fed_, samples * sizeof(std::int16_t),
+                            nullptr, 0, PA_SEEK_RELATIVE) < 0)
             return;
-        fed_ += bytes / sizeof(std::int16_t);
+        fed_ += samples;
         if (fed_ >= playing_->size())
             playing_.reset(); // the server holds the rest
+        else if (feedTimer_)
+            pa_context_rttime_restart(context_, feedTimer_,
+                                      pa_rtclock_now() +
+                                          std::chrono::microseconds(FeedEvery).count());
     }
 
     /// On the main loop's thread: the server asks for more.
     static void writable(pa_stream *, std::size_t bytes, void *self) {
         static_cast<Worker *>(self)->feed(bytes);
+    }
+
+    /// On the main loop's thread: time to top the feed up.
+    static void feedTime(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *self) {
+        static_cast<Worker *>(self)->feed(0);
     }
 
     /// On the main loop's thread: the stream has run dry. Once the whole
@@ -437,6 +459,8 @@ private:
     pa_stream *stream_ = nullptr;
     std::shared_ptr<const Samples> playing_; // until the server holds all of it
     std::size_t fed_ = 0;                    // samples of it handed over
+    Clock::time_point startedAt_;
+    pa_time_event *feedTimer_ = nullptr; // one-shot, armed while a sound is fed
 
     std::thread thread_; // last: it starts once everything above is set up
 };

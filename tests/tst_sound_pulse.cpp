@@ -14,21 +14,26 @@
 #include <QTest>
 
 #include <cmath>
+#include <csignal>
+#include <thread>
 
 using namespace krumlix;
+using namespace std::chrono_literals;
 
 namespace {
 
 constexpr int Rate = 22050;
 
-/// A mono 16-bit tone of `seconds`, written as a wave file.
-void writeTone(const QString &path, double seconds) {
+/// A mono 16-bit tone of `seconds`, written as a wave file; its first
+/// `silent` seconds are silence.
+void writeTone(const QString &path, double seconds, double silent = 0) {
     const int frames = static_cast<int>(seconds * Rate);
+    const int quiet = static_cast<int>(silent * Rate);
     QByteArray data;
     QDataStream out(&data, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     for (int i = 0; i < frames; ++i)
-        out << static_cast<qint16>(12000 * std::sin(2 * M_PI * 440.0 * i / Rate));
+        out << static_cast<qint16>(i < quiet ? 0 : 12000 * std::sin(2 * M_PI * 440.0 * i / Rate));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QDataStream header(&file);
@@ -122,39 +127,89 @@ private slots:
             QFAIL("run through with_pulseaudio.sh");
     }
 
-    // An event sound is heard for about the length of its file.
+    // An event sound is heard for about the length of its file, however
+    // long: the server never holds the long one whole.
+    void eventSoundIsHeard_data() {
+        QTest::addColumn<int>("event");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("one second") << 2 << 1.0;
+        QTest::newRow("30 s Intro") << 1 << 30.0;
+    }
     void eventSoundIsHeard() {
+        QFETCH(int, event);
+        QFETCH(double, seconds);
         PulseRig rig;
-        const QString tone = rig.dir.filePath(QStringLiteral("one second.wav"));
-        writeTone(tone, 1.0);
-        rig.sound.setPath(2, tone.toLocal8Bit());
-        QTest::qWait(300); // loaded once, ahead of the first play
+        const QString tone = rig.dir.filePath(QStringLiteral("sound %1.wav").arg(event));
+        writeTone(tone, seconds);
+        rig.sound.setPath(event, tone.toLocal8Bit());
+        QVERIFY(rig.output.settle(10s)); // loaded once, ahead of the first play
         QElapsedTimer clock;
         const double heard = audibleSeconds(
             [&] {
                 clock.start();
-                rig.sound.PlayEventSound(2);
+                rig.sound.PlayEventSound(event);
                 QVERIFY(clock.elapsed() < 20); // the call returns at once
             },
-            1800);
-        QVERIFY2(heard > 0.8 && heard < 1.3, qPrintable(QString::number(heard)));
+            int(seconds * 1000) + 800);
+        QVERIFY2(heard > seconds - 0.2 && heard < seconds + 0.3,
+                 qPrintable(QString::number(heard)));
     }
 
-    // StopSound cuts a long sound off; so does a new sound.
+    // StopSound cuts a long sound off, and returns once the server has done
+    // so; a new sound cuts it off at once, not after what the server holds.
+    void stopCutsALongSoundOff_data() {
+        QTest::addColumn<bool>("newSound");
+        QTest::addColumn<int>("serverLateMs");
+        QTest::addColumn<double>("least");
+        QTest::addColumn<double>("most");
+        QTest::newRow("StopSound") << false << 0 << 0.3 << 0.9;
+        QTest::newRow("a new sound") << true << 0 << 0.6 << 1.05;
+        // The server stopped for a while: StopSound waits for it.
+        QTest::newRow("StopSound, the server late") << false << 400 << 0.3 << 1.6;
+    }
     void stopCutsALongSoundOff() {
+        QFETCH(bool, newSound);
+        QFETCH(int, serverLateMs);
+        QFETCH(double, least);
+        QFETCH(double, most);
         PulseRig rig;
         const QString tone = rig.dir.filePath(QStringLiteral("long.wav"));
         writeTone(tone, 4.0);
         rig.sound.setPath(5, tone.toLocal8Bit());
-        QTest::qWait(300);
+        const QString shortTone = rig.dir.filePath(QStringLiteral("short.wav"));
+        writeTone(shortTone, 0.3);
+        rig.sound.setPath(6, shortTone.toLocal8Bit());
+        QVERIFY(rig.output.settle(5s));
+        const pid_t server = qEnvironmentVariableIntValue("KRUMLIX_TEST_SERVER_PID");
+        QVERIFY(serverLateMs == 0 || server > 0);
+        qint64 stopMs = -1;
         const double heard = audibleSeconds(
             [&] {
                 rig.sound.PlayEventSound(5);
                 QTest::qWait(500);
+                if (newSound) {
+                    rig.sound.PlayEventSound(6);
+                    return;
+                }
+                std::thread resume;
+                if (serverLateMs > 0) {
+                    ::kill(server, SIGSTOP);
+                    resume = std::thread([&] {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(serverLateMs));
+                        ::kill(server, SIGCONT);
+                    });
+                }
+                QElapsedTimer clock;
+                clock.start();
                 rig.sound.StopSound();
+                stopMs = clock.elapsed();
+                if (resume.joinable())
+                    resume.join();
             },
             1500);
-        QVERIFY2(heard > 0.3 && heard < 0.9, qPrintable(QString::number(heard)));
+        QVERIFY2(heard > least && heard < most, qPrintable(QString::number(heard)));
+        if (serverLateMs > 0)
+            QVERIFY2(stopMs >= serverLateMs - 50, qPrintable(QString::number(stopMs)));
     }
 
     // Short sounds one after the other are each heard, however many: none is
@@ -164,7 +219,7 @@ private slots:
         const QString tone = rig.dir.filePath(QStringLiteral("short.wav"));
         writeTone(tone, 0.1);
         rig.sound.setPath(4, tone.toLocal8Bit());
-        QTest::qWait(300);
+        QVERIFY(rig.output.settle(5s));
         constexpr int Plays = 20;
         int onsets = 0;
         const double heard = audibleSeconds(
@@ -179,17 +234,26 @@ private slots:
         QVERIFY2(heard > 0.07 * Plays && heard < 0.15 * Plays, qPrintable(QString::number(heard)));
     }
 
-    // A file replaced on disk while the game runs is played as it is now.
+    // A file replaced on disk while the game runs is played as it is now,
+    // also when its size stayed the same.
+    void aReplacedFileIsPlayedAsItIsNow_data() {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<double>("silent");
+        QTest::newRow("shorter") << 0.3 << 0.0;
+        QTest::newRow("same size") << 1.0 << 0.7;
+    }
     void aReplacedFileIsPlayedAsItIsNow() {
+        QFETCH(double, seconds);
+        QFETCH(double, silent);
         PulseRig rig;
         const QString tone = rig.dir.filePath(QStringLiteral("changing.wav"));
         writeTone(tone, 1.0);
         rig.sound.setPath(2, tone.toLocal8Bit());
-        QTest::qWait(300);
+        QVERIFY(rig.output.settle(5s));
         const double before = audibleSeconds([&] { rig.sound.PlayEventSound(2); }, 1500);
         QVERIFY2(before > 0.8 && before < 1.3, qPrintable(QString::number(before)));
-        writeTone(tone, 0.3);
-        const double after = audibleSeconds([&] { rig.sound.PlayEventSound(2); }, 800);
+        writeTone(tone, seconds, silent);
+        const double after = audibleSeconds([&] { rig.sound.PlayEventSound(2); }, 1500);
         QVERIFY2(after > 0.2 && after < 0.5, qPrintable(QString::number(after)));
     }
 
@@ -200,7 +264,7 @@ private slots:
         writeTone(tone, 0.6);
         rig.sound.setPath(3, tone.toLocal8Bit());
         rig.sound.CheckBox1->setChecked(false);
-        QTest::qWait(300);
+        QVERIFY(rig.output.settle(5s));
         const double silent = audibleSeconds([&] { rig.sound.PlayEventSound(3); }, 1000);
         QCOMPARE(silent, 0.0);
         const double played = audibleSeconds([&] { rig.sound.playButton(3)->click(); }, 1000);

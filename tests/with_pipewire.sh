@@ -34,6 +34,8 @@ wireplumber >"$work/wireplumber.log" 2>&1 &
 pids+=($!)
 pipewire-pulse >"$work/pipewire-pulse.log" 2>&1 &
 pids+=($!)
+# The server of the protocol, for a test that holds it up for a moment.
+export KRUMLIX_TEST_SERVER_PID=$!
 export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native" KRUMLIX_TEST_SINK="$sink"
 for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl info >/dev/null || { tail "$work"/*.log >&2; exit 1; }

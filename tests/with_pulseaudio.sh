@@ -21,4 +21,7 @@ pulseaudio --daemonize=yes --exit-idle-time=-1 -n --use-pid-file=yes \
 export PULSE_SERVER="unix:$work/native" KRUMLIX_TEST_SINK="$sink"
 for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl set-default-sink "$sink"
+# The server itself, for a test that holds it up for a moment.
+KRUMLIX_TEST_SERVER_PID=$(cat "$PULSE_RUNTIME_PATH/pid")
+export KRUMLIX_TEST_SERVER_PID
 "$@"
