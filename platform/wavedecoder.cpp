@@ -72,7 +72,11 @@ struct DeleteResampler {
 /// the file has another rate.
 class Converter {
 public:
-    explicit Converter(int rate) : ratio_(double(PlaybackRate) / rate) {
+    /// `frames`: how many the file says it holds, so that the samples are
+    /// given their room once.
+    Converter(int rate, sf_count_t frames) : ratio_(double(PlaybackRate) / rate) {
+        out_.reserve(std::size_t(double(std::max<sf_count_t>(frames, 0)) * ratio_ + 2) *
+                     PlaybackChannels);
         if (rate != PlaybackRate) {
             int error = 0;
             resampler_.reset(src_new(Resampler, PlaybackChannels, &error));
@@ -92,6 +96,9 @@ public:
             const float none = 0;
             resample(&none, 0, true);
         }
+        // A file that said more than it held leaves no room unused.
+        if (out_.capacity() - out_.size() > out_.size() / 8)
+            out_.shrink_to_fit();
         return std::move(out_);
     }
 
@@ -148,7 +155,7 @@ std::optional<std::vector<std::int16_t>> decodeWave(const QByteArray &bytes) {
     if (info.frames > maxFrames)
         return std::nullopt;
 
-    Converter converter(info.samplerate);
+    Converter converter(info.samplerate, info.frames);
     if (!converter.ready())
         return std::nullopt;
     std::vector<float> read(std::size_t(Block) * std::size_t(channels));
