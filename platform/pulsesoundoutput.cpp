@@ -38,7 +38,6 @@ constexpr std::size_t bytesFor(std::chrono::milliseconds ms) {
     return std::size_t(PlaybackRate) * PlaybackChannels * sizeof(std::int16_t) * ms.count() / 1000;
 }
 
-constexpr std::size_t FrameBytes = PlaybackChannels * sizeof(std::int16_t);
 /// How far ahead of what is heard a sound is fed to the server: so far that
 /// a wake-up of the program late by most of it leaves no gap, so little that
 /// the server never holds a long sound whole.

@@ -13,10 +13,11 @@ namespace krumlix {
 /// Plays wave files on one stream of the desktop's sound server, spoken to
 /// in the PulseAudio protocol that PulseAudio and PipeWire both serve. The
 /// stream is opened once, when the program starts, and kept: a play request
-/// drops what the stream still holds and then feeds it the new sound as the
-/// server asks for more, a second at a time, so that a sound of any length
-/// plays to its end while the server holds no more than about a second of
-/// it. Between sounds the stream is paused, so neither the program nor the
+/// drops what the stream still holds and then feeds it the new sound as it
+/// plays, about a second ahead of what is heard (topped up four times a
+/// second, and whenever the server asks for more), so that a sound of any
+/// length plays to its end while the server holds little more than a second
+/// of it. Between sounds the stream is paused, so neither the program nor the
 /// server wakes up for silence. The files the twelve events use now and the
 /// file played last are kept decoded, each read again when it changes on
 /// disk; every other file is let go. The work is done on a thread of its
