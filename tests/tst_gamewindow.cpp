@@ -45,6 +45,13 @@ void keyDown(QWidget *widget, Qt::Key key, bool repeat) {
     QApplication::sendEvent(widget, &event);
 }
 
+void keyUp(QWidget *widget, Qt::Key key) {
+    eventTime += 40;
+    QKeyEvent event(QEvent::KeyRelease, key, Qt::NoModifier);
+    event.setTimestamp(eventTime);
+    QApplication::sendEvent(widget, &event);
+}
+
 } // namespace
 
 class Form1Test : public QObject {
@@ -153,7 +160,11 @@ private slots:
     void repeatsActOnlyWhereTheKeyWentDown_data() {
         QTest::addColumn<int>("held");      // 0 Enter from the menu, 1 Space from the menu,
                                             // 2 Right and Space in the run, 3 Enter ending
-                                            // the run, 4 Enter into the menu
+                                            // the run, 4 Enter into the menu; own repeats:
+                                            // Space held from 2:49 until `shots`, then
+                                            // 5 let go (after a tap of Left at 2:50),
+                                            // 6 the window loses the keyboard, 7 a letter
+                                            // goes down, 8 let go (X11 pairs before)
         QTest::addColumn<int>("aim");       // AimPosition after the run
         QTest::addColumn<int>("shots");     // ShotCount
         QTest::addColumn<QString>("clock"); // the clock at the end of the run
@@ -183,6 +194,14 @@ private slots:
             << 2 << 5 << 1 << "2:50" << 1 << false << true;
         QTest::newRow("Right and Space held in the run, X11 pairs, own repeats")
             << 2 << 5 << 1 << "2:50" << 1 << true << true;
+        QTest::newRow("Left tapped, Space held and let go, own repeats")
+            << 5 << 3 << 6 << "2:47" << 1 << false << true;
+        QTest::newRow("Space held, the window loses the keyboard, own repeats")
+            << 6 << 4 << 3 << "2:47" << 1 << false << true;
+        QTest::newRow("Space held, a letter goes down, own repeats")
+            << 7 << 4 << 4 << "2:47" << 1 << false << true;
+        QTest::newRow("Space held and let go, X11 pairs, own repeats")
+            << 8 << 4 << 10 << "2:47" << 1 << true << true;
     }
     void repeatsActOnlyWhereTheKeyWentDown() {
         QFETCH(int, held);
@@ -200,11 +219,35 @@ private slots:
         w.setup().RadioGroup1->setItemIndex(0);
         TForm1 &game = w.game();
         const Qt::Key startKey = held == 1 ? Qt::Key_Space : Qt::Key_Return;
+        bool holding = false;
         w.fake.waiter.beforeEvents = [&] {
             const QString shown = game.Label1->text();
+            if (held >= 5 && w.shared.GameState == 1) {
+                if (held == 5 && shown == QStringLiteral("2:50") && game.game().AimPosition == 4) {
+                    keyDown(&game, Qt::Key_Left, false);
+                    keyUp(&game, Qt::Key_Left);
+                } else if (shown == QStringLiteral("2:49") && w.shared.ShotCount == 0) {
+                    keyDown(&game, Qt::Key_Space, false);
+                    holding = true;
+                } else if (holding && w.shared.ShotCount < shots && held == 8) {
+                    keyDown(&game, Qt::Key_Space, true); // the server's repeat
+                } else if (holding && w.shared.ShotCount >= shots) {
+                    holding = false;
+                    QEvent deactivate(QEvent::WindowDeactivate);
+                    if (held == 6)
+                        QApplication::sendEvent(&game, &deactivate);
+                    else if (held == 7)
+                        keyDown(&game, Qt::Key_A, false);
+                    else
+                        keyUp(&game, Qt::Key_Space);
+                } else if (shown == QStringLiteral("2:47")) {
+                    keyDown(&game, Qt::Key_Escape, false);
+                }
+            }
             if (held <= 1 && shown == QStringLiteral("2:59"))
                 keyDown(&game, startKey, true);
-            if (held >= 2 && shown == QStringLiteral("2:50") && w.shared.GameState == 1) {
+            if (held >= 2 && held <= 4 && shown == QStringLiteral("2:50") &&
+                w.shared.GameState == 1) {
                 if (held == 2) {
                     for (int i = 0; i < 3; ++i)
                         keyDown(&game, Qt::Key_Right, i > 0);
