@@ -14,8 +14,14 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/fs.h>
+#include <linux/seccomp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +29,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -116,6 +123,44 @@ private:
     bool mounted_ = false;
     std::unique_ptr<FileSizeLimit> limit_;
 };
+
+/// Sets or clears the immutable attribute of a folder: nobody, root
+/// included, may then make a new file in it (EPERM), while its files may
+/// still be written. False where the file system has no such attribute or
+/// the process may not set it.
+inline bool setImmutable(const QString &folder, bool on) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+
+/// From now on this process can make no new file by an exclusive or an
+/// unnamed open, which is how a temporary file is made: they fail with
+/// EPERM, as in a folder that refuses new files (an immutable one, some
+/// network and FUSE file systems). Other opens, of existing files too, go
+/// on. False when the filter could not be installed.
+inline bool refuseNewFiles() {
+    constexpr auto flagsLow = static_cast<std::uint32_t>(offsetof(seccomp_data, args[2]));
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, 5),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, flagsLow),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_EXCL | __O_TMPFILE, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
 
 /// Waits until `fd` can be read, at most `ms` milliseconds.
 inline bool readable(int fd, int ms) {

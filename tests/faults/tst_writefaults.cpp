@@ -106,13 +106,13 @@ struct Rig {
     const QStringList &messages() const { return w.fake.messages.texts; }
 };
 
+constexpr const char *WriterNames[] = {"save settings", "statistics flag", "high scores",
+                                       "cleared scores", "save scheme"};
+
 void addWriters() {
     QTest::addColumn<int>("writer");
-    QTest::newRow("save settings") << int(SaveSettings);
-    QTest::newRow("statistics flag") << int(StatsFlag);
-    QTest::newRow("high scores") << int(HighScores);
-    QTest::newRow("cleared scores") << int(ClearedScores);
-    QTest::newRow("save scheme") << int(SaveScheme);
+    for (int writer = SaveSettings; writer <= SaveScheme; ++writer)
+        QTest::newRow(WriterNames[writer]) << writer;
 }
 
 } // namespace
@@ -121,15 +121,24 @@ class WriteFaultsTest : public QObject {
     Q_OBJECT
     /// What a save as another user did in a game folder that user may not
     /// write in, its files given `filePermissions`.
+    /// How the folder refuses new files: by its permissions (EACCES), by
+    /// the immutable attribute, or by a filter on the saving process (EPERM).
+    enum Lock { Permissions, Immutable, Refusing };
     struct LockedSave {
+        bool lockable = true;          ///< false: the file system has no immutable folders
         std::optional<QString> told;   ///< the messages shown; none if the save did not run
         QByteArray old, fresh;         ///< the file before, and as the save would write it
         std::optional<QByteArray> now; ///< the file after
         QStringList before, after;     ///< the folder's entries
     };
-    static LockedSave saveInLockedFolder(int writer, QFile::Permissions filePermissions) {
+    static LockedSave saveInLockedFolder(int writer, QFile::Permissions filePermissions,
+                                         Lock lock = Permissions) {
         test::TempGameDir game;
-        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+        // Locked otherwise, anyone may write in it.
+        const QFile::Permissions open =
+            lock == Permissions ? QFile::Permissions()
+                                : QFile::WriteGroup | QFile::WriteOther | QFile::WriteOwner;
+        QFile::setPermissions(game.dir.path(), open | QFile::ReadOwner | QFile::WriteOwner |
                                                    QFile::ExeOwner | QFile::ReadOther |
                                                    QFile::ExeOther | QFile::ReadGroup |
                                                    QFile::ExeGroup);
@@ -141,12 +150,18 @@ class WriteFaultsTest : public QObject {
         save.before = rig.entries();
         for (const QString &name : std::as_const(save.before))
             QFile::setPermissions(game.path(name), filePermissions);
-        if (::getuid() != 0) // the owner loses the right; root keeps it, so a child drops root
-            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-        save.told = test::asOtherUser([&rig, writer] {
+        if (::getuid() != 0 && lock == Permissions) // the owner loses the right; root keeps
+            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner); // it
+        save.lockable = lock != Immutable || test::setImmutable(game.dir.path(), true);
+        if (!save.lockable)
+            return save;
+        save.told = test::asOtherUser([&rig, writer, lock] {
+            if (lock == Refusing && !test::refuseNewFiles())
+                return QStringLiteral("(no filter)");
             rig.save(writer, true);
             return rig.messages().join(QLatin1Char('\n'));
         });
+        test::setImmutable(game.dir.path(), false);
         QFile::setPermissions(game.dir.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         save.now = test::fileBytes(rig.file(writer));
@@ -200,14 +215,28 @@ private slots:
     }
 
     // The player may write the file but not the folder, so no new file can
-    // be made beside it: the save writes the file in place, without a word,
-    // and the folder holds what it held.
-    void writableFileInLockedFolder_data() { addWriters(); }
+    // be made beside it, whether the folder answers EACCES or EPERM: the
+    // save writes the file in place, without a word, and the folder holds
+    // what it held.
+    void writableFileInLockedFolder_data() {
+        QTest::addColumn<int>("writer");
+        QTest::addColumn<int>("lock");
+        const char *locks[] = {"", ", immutable folder", ", folder refusing new files"};
+        for (int lock : {Permissions, Immutable, Refusing})
+            for (int writer = SaveSettings; writer <= SaveScheme; ++writer)
+                QTest::addRow("%s%s", WriterNames[writer], locks[lock]) << writer << lock;
+    }
     void writableFileInLockedFolder() {
         QFETCH(int, writer);
-        const LockedSave save = saveInLockedFolder(
-            writer, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
-                        QFile::ReadOther | QFile::WriteOther);
+        QFETCH(int, lock);
+        const LockedSave save =
+            saveInLockedFolder(writer,
+                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                   QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther,
+                               Lock(lock));
+        if (!save.lockable)
+            QSKIP("the file system of the temporary folder has no immutable attribute, or this "
+                  "process may not set it (it takes root)");
         QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
         QVERIFY(save.told);
         QCOMPARE(*save.told, QString());
