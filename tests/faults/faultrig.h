@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -16,10 +17,8 @@
 #include <grp.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
-#include <linux/fs.h>
 #include <linux/seccomp.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -124,27 +123,18 @@ private:
     std::unique_ptr<FileSizeLimit> limit_;
 };
 
-/// Sets or clears the immutable attribute of a folder: nobody, root
-/// included, may then make a new file in it (EPERM), while its files may
-/// still be written. False where the file system has no such attribute or
-/// the process may not set it.
+/// Sets or clears the immutable attribute of a folder (root only): nobody
+/// may then make a new file in it (EPERM), while its files may still be
+/// written. False where the file system or the tools do not allow it.
 inline bool setImmutable(const QString &folder, bool on) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return done;
+    return QProcess::execute(QStringLiteral("chattr"),
+                             {on ? QStringLiteral("+i") : QStringLiteral("-i"), folder}) == 0;
 }
 
-/// From now on this process can make no new file by an exclusive or an
-/// unnamed open, which is how a temporary file is made: they fail with
-/// EPERM, as in a folder that refuses new files (an immutable one, some
-/// network and FUSE file systems). Other opens, of existing files too, go
-/// on. False when the filter could not be installed.
+/// From now on the exclusive and unnamed opens that make temporary files fail
+/// in this process with EPERM, as in a folder that refuses new files (an
+/// immutable one, some network file systems); other opens go on. False when
+/// the filter could not be installed.
 inline bool refuseNewFiles() {
     constexpr auto flagsLow = static_cast<std::uint32_t>(offsetof(seccomp_data, args[2]));
     sock_filter filter[] = {

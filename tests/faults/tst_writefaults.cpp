@@ -106,13 +106,20 @@ struct Rig {
     const QStringList &messages() const { return w.fake.messages.texts; }
 };
 
-constexpr const char *WriterNames[] = {"save settings", "statistics flag", "high scores",
-                                       "cleared scores", "save scheme"};
+/// How the folder refuses new files: by its permissions (EACCES), and also
+/// by the immutable attribute or a filter on the saver (EPERM).
+enum Lock { Permissions, Immutable, Refusing };
 
-void addWriters() {
+/// A row for each writer, and each of `locks`.
+void addWriters(std::initializer_list<int> locks = {Permissions}) {
     QTest::addColumn<int>("writer");
-    for (int writer = SaveSettings; writer <= SaveScheme; ++writer)
-        QTest::newRow(WriterNames[writer]) << writer;
+    QTest::addColumn<int>("lock");
+    const char *writers[] = {"save settings", "statistics flag", "high scores", "cleared scores",
+                             "save scheme"};
+    const char *lockNames[] = {"", ", immutable folder", ", folder refusing new files"};
+    for (int lock : locks)
+        for (int writer = SaveSettings; writer <= SaveScheme; ++writer)
+            QTest::addRow("%s%s", writers[writer], lockNames[lock]) << writer << lock;
 }
 
 } // namespace
@@ -121,11 +128,8 @@ class WriteFaultsTest : public QObject {
     Q_OBJECT
     /// What a save as another user did in a game folder that user may not
     /// write in, its files given `filePermissions`.
-    /// How the folder refuses new files: by its permissions (EACCES), by
-    /// the immutable attribute, or by a filter on the saving process (EPERM).
-    enum Lock { Permissions, Immutable, Refusing };
     struct LockedSave {
-        bool lockable = true;          ///< false: the file system has no immutable folders
+        bool lockable = true;          ///< false: no immutable folders here
         std::optional<QString> told;   ///< the messages shown; none if the save did not run
         QByteArray old, fresh;         ///< the file before, and as the save would write it
         std::optional<QByteArray> now; ///< the file after
@@ -134,11 +138,7 @@ class WriteFaultsTest : public QObject {
     static LockedSave saveInLockedFolder(int writer, QFile::Permissions filePermissions,
                                          Lock lock = Permissions) {
         test::TempGameDir game;
-        // Locked otherwise, anyone may write in it.
-        const QFile::Permissions open =
-            lock == Permissions ? QFile::Permissions()
-                                : QFile::WriteGroup | QFile::WriteOther | QFile::WriteOwner;
-        QFile::setPermissions(game.dir.path(), open | QFile::ReadOwner | QFile::WriteOwner |
+        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                    QFile::ExeOwner | QFile::ReadOther |
                                                    QFile::ExeOther | QFile::ReadGroup |
                                                    QFile::ExeGroup);
@@ -150,8 +150,8 @@ class WriteFaultsTest : public QObject {
         save.before = rig.entries();
         for (const QString &name : std::as_const(save.before))
             QFile::setPermissions(game.path(name), filePermissions);
-        if (::getuid() != 0 && lock == Permissions) // the owner loses the right; root keeps
-            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner); // it
+        if (::getuid() != 0) // the owner loses the right; root keeps it, so a child drops root
+            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         save.lockable = lock != Immutable || test::setImmutable(game.dir.path(), true);
         if (!save.lockable)
             return save;
@@ -218,14 +218,7 @@ private slots:
     // be made beside it, whether the folder answers EACCES or EPERM: the
     // save writes the file in place, without a word, and the folder holds
     // what it held.
-    void writableFileInLockedFolder_data() {
-        QTest::addColumn<int>("writer");
-        QTest::addColumn<int>("lock");
-        const char *locks[] = {"", ", immutable folder", ", folder refusing new files"};
-        for (int lock : {Permissions, Immutable, Refusing})
-            for (int writer = SaveSettings; writer <= SaveScheme; ++writer)
-                QTest::addRow("%s%s", WriterNames[writer], locks[lock]) << writer << lock;
-    }
+    void writableFileInLockedFolder_data() { addWriters({Permissions, Immutable, Refusing}); }
     void writableFileInLockedFolder() {
         QFETCH(int, writer);
         QFETCH(int, lock);
@@ -235,8 +228,8 @@ private slots:
                                    QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther,
                                Lock(lock));
         if (!save.lockable)
-            QSKIP("the file system of the temporary folder has no immutable attribute, or this "
-                  "process may not set it (it takes root)");
+            QSKIP("chattr +i fails here: the temporary folder's file system has no immutable "
+                  "attribute, or setting it takes root");
         QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
         QVERIFY(save.told);
         QCOMPARE(*save.told, QString());
