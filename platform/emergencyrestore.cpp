@@ -72,6 +72,10 @@ void watchSignals() {
         QMetaObject::invokeMethod(
             app, [sig] { endBySignal(sig); }, Qt::QueuedConnection);
     std::this_thread::sleep_for(EventLoopGrace);
+    // Should putting the repeat back hang too (a display that does not
+    // answer), the alarm ends the program all the same.
+    std::signal(SIGALRM, SIG_DFL);
+    ::alarm(2);
     endBySignal(sig);
 }
 
