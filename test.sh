@@ -4,7 +4,10 @@
 # and the fuzz targets for a bounded time each.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-"$top/tools/build.sh"
+"$top/tools/build.sh" tests
 (cd "$top/build" && ctest --output-on-failure -j"$(nproc)" --timeout 600)
+# A test that could not run on this machine says why.
+awk '/^[0-9]+\/[0-9]+ Test: / { name = $3 } /^SKIP: / { print "skipped: " name ": " substr($0, 7) }' \
+    "$top/build/Testing/Temporary/LastTest.log"
 "$top/tools/fuzz.sh"
 "$top/tools/sanitize.sh"

@@ -36,12 +36,13 @@ public:
 
 int main(int argc, char **argv) {
     // In a Wayland session the game runs through the session's X server
-    // (Xwayland): there its title bars have only the buttons it asks for and
-    // it can set the keyboard's fastest repeat while it runs, neither of
-    // which a Wayland client may do. A platform the player names is kept.
+    // (Xwayland): there its title bars have only the buttons it asks for.
+    // Should that server refuse us (no authority for it, say), the game
+    // starts natively on Wayland rather than not at all. A platform the
+    // player names is kept.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     KrumlixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Krumlix"));
     QApplication::setApplicationDisplayName(QString());

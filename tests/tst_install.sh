@@ -77,8 +77,19 @@ if [ -n "$deb" ]; then
         grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for lib in libqt6widgets6 libpulse0 libjpeg62-turbo libx11-6; do
+    for lib in libqt6widgets6 libpulse0 libsndfile1 libsamplerate0 libjpeg62-turbo libx11-6; do
         grep -q "$lib" <<<"$depends" || fail "package does not depend on $lib: $depends"
+    done
+    # Runtime packages only: what the game's own package list installs, and
+    # the sound server and Xwayland a desktop brings; nothing for the tests.
+    packages=$(dirname "$0")/../tools/packages.txt
+    game_list=$(awk '/^[ \t]*(#|$)/ { next } /^\[/ { on = ($1 == "[game]"); next } on { print $1 }' "$packages")
+    named=$( (dpkg-deb -f "$deb" Depends; echo ,; dpkg-deb -f "$deb" Recommends) |
+        tr ',|' '\n\n' | sed 's/(.*)//; s/^ *//; s/ *$//' | grep -v '^$')
+    for pkg in $named; do
+        case $pkg in lib*[0-9] | lib*-turbo | libc6 | libgcc* | libstdc++*) continue ;; esac
+        grep -qx "$pkg" <<<"$game_list" || case $pkg in pulseaudio | pipewire-pulse | xwayland) ;;
+            *) fail "the package names $pkg, which the game's list does not hold" ;; esac
     done
     ok "Debian package $(basename "$deb"): contents and dependencies"
 fi

@@ -5,8 +5,9 @@
 # the installed launcher shows its windows through Xwayland (the Wayland
 # platform of Qt is installed and not used), and leaves the player's keyboard
 # repeat as it is, while it runs and after: in a Wayland session the game
-# repeats held keys itself. A screenshot of the whole session is kept for a
-# look.
+# repeats held keys itself. Where the X server refuses the game, its menu
+# still appears, natively on Wayland. A screenshot of the whole session is
+# kept for a look.
 # Usage: tst_wayland.sh BUILD_DIR XKB_RATE ARTEFACT_DIR
 set -uo pipefail
 build=$1
@@ -19,6 +20,7 @@ passes=0
 cleanup() {
     [ -n "${game:-}" ] && kill "$game" 2>/dev/null
     [ -n "${weston:-}" ] && kill "$weston" 2>/dev/null
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -88,6 +90,39 @@ play staged bash -c "cd '$work/staged' && exec '$build/krumlix/krumlix'"
 cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
 mkdir -p "$work/home"
 play launcher env HOME="$work/home" "$work/prefix/bin/krumlix"
+
+# An X server that refuses the game (the session's authority not passed on,
+# say): the game starts natively on Wayland instead. The Xvfb takes only
+# clients with its cookie, which the game is not given.
+refused_x() {
+    case_failed=0
+    xauth -q -f "$work/xauth" add :0 . "$(mcookie)"
+    mkfifo "$work/displayfd"
+    Xvfb -displayfd 9 -auth "$work/xauth" -nolisten tcp 9>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    local number=""
+    read -r -t 10 number <"$work/displayfd" || true
+    [ -n "$number" ] || { fail "refused: Xvfb did not start"; return; }
+    XAUTHORITY=/nonexistent DISPLAY=:$number xdpyinfo >/dev/null 2>&1 && fail "refused: the X server takes clients"
+    (cd "$work/staged" && unset XAUTHORITY && DISPLAY=:$number WAYLAND_DEBUG=client exec "$build/krumlix/krumlix") \
+        >"$work/refused.log" 2>&1 &
+    game=$!
+    # The menu, as weston is told of it: a toplevel with its title, and a
+    # buffer on it.
+    for _ in $(seq 200); do grep -q 'set_title("Welcome to Krumlix")' "$work/refused.log" && break; sleep 0.1; done
+    sleep 1
+    kill -0 "$game" 2>/dev/null || fail "refused: the game ended: $(grep -v '^\[' "$work/refused.log" | tail -n 3)"
+    grep -q 'set_title("Welcome to Krumlix")' "$work/refused.log" || fail "refused: no menu window on Wayland"
+    grep -q 'wl_surface@[0-9]*\.attach(wl_buffer@' "$work/refused.log" || fail "refused: nothing drawn"
+    screenshot wayland-refused-x
+    kill -TERM "$game"
+    for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$game" 2>/dev/null && fail "refused: the game did not end"
+    game=""
+    kill "$xvfb" 2>/dev/null
+    [ $case_failed -eq 0 ] && { passes=$((passes + 1)); ok "refused: X server :$number refused the game, its menu appeared natively on Wayland"; }
+}
+refused_x
 
 echo "wayland: $passes passed, $failures failed"
 [ $failures -eq 0 ]

@@ -2,7 +2,19 @@
 # Runs a command against a PulseAudio server of its own with a null sink,
 # whose monitor the command can record: PULSE_SERVER and KRUMLIX_TEST_SINK
 # are set for it. Usage: with_pulseaudio.sh COMMAND...
+# Where pulseaudio is not installed (it cannot be beside pipewire-audio, as
+# on most desktops), the command runs against PipeWire's PulseAudio protocol
+# instead; with KRUMLIX_NEED_PULSEAUDIO=1, a test of PulseAudio itself, it is
+# skipped (exit 77) with the reason.
 set -euo pipefail
+if ! command -v pulseaudio >/dev/null; then
+    if [ "${KRUMLIX_NEED_PULSEAUDIO:-0}" = 1 ]; then
+        echo "SKIP: pulseaudio is not installed (it would take pipewire-audio away); the same test runs on pipewire-pulse"
+        exit 77
+    fi
+    echo "with_pulseaudio: pulseaudio is not installed, using pipewire-pulse" >&2
+    exec "$(dirname "${BASH_SOURCE[0]}")/with_pipewire.sh" "$@"
+fi
 work=$(mktemp -d)
 sink="krumlix_test_$$"
 export PULSE_RUNTIME_PATH="$work/runtime" PULSE_STATE_PATH="$work/state" HOME="$work"

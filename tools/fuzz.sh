@@ -10,11 +10,11 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-${KRUMLIX_FUZZ_SECONDS:-30}}
 build=${2:-$top/build-fuzz}
-"$top/tools/install-deps.sh"
+"$top/tools/install-deps.sh" tests
 
 cxx=$(command -v clang++-14 || command -v clang++)
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER="$cxx" -DKRUMLIX_FUZZ=ON >/dev/null
+    -DCMAKE_CXX_COMPILER="$cxx" -DKRUMLIX_FUZZ=ON -DBUILD_TESTING=ON -DKRUMLIX_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target krumlix_fuzzers
 
 export QT_QPA_PLATFORM=offscreen

@@ -6,7 +6,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$top/build-asan}
-"$top/tools/install-deps.sh"
+"$top/tools/install-deps.sh" tests
 
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 # gcc's flow analysis sees the instrumented code and warns where the plain
@@ -14,7 +14,7 @@ flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recove
 # highscore/menuwindow.cpp): kept as a warning here, not an error.
 flags+=" -Wno-error=maybe-uninitialized"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_COMPILER=g++ \
+    -DCMAKE_CXX_COMPILER=g++ -DBUILD_TESTING=ON -DKRUMLIX_WERROR=ON \
     -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
     -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
