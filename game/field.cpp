@@ -5,30 +5,90 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
+
+#include <algorithm>
 
 namespace krumlix {
+namespace {
+
+/// The step list is pruned when it grows past this many steps.
+constexpr std::size_t StepsBeforePruning = 512;
+
+QImage blackField(qreal ratio) {
+    QImage image(QSize(FieldWidth, FieldHeight) * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::black);
+    return image;
+}
+
+} // namespace
 
 Field::Field(const SpriteSheet &sprites)
-    : sprites_(sprites),
-      image_(QSize(FieldWidth, FieldHeight) * sprites.devicePixelRatio(), QImage::Format_RGB32) {
-    image_.setDevicePixelRatio(sprites.devicePixelRatio());
-    image_.fill(Qt::black);
+    : sprites_(&sprites), image_(blackField(sprites.devicePixelRatio())) {}
+
+void Field::paint(const Step &step) {
+    QPainter painter(&image_);
+    if (step.sprite == Sprite::Count)
+        painter.fillRect(step.rect, Qt::black);
+    else
+        painter.drawImage(step.rect.topLeft(), sprites_->image(step.sprite));
 }
 
 void Field::draw(Sprite sprite, int x, int y) {
-    const QImage &picture = sprites_.image(sprite);
-    QPainter painter(&image_);
-    painter.drawImage(QPoint(x, y), picture);
-    dirty_ |= QRect(x, y, info(sprite).width, info(sprite).height);
+    const Step step{sprite, QRect(x, y, info(sprite).width, info(sprite).height)};
+    paint(step);
+    remember(step.sprite, step.rect);
+    dirty_ |= step.rect;
 }
 
 void Field::fillBlack(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1)
         return;
-    const QRect rect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1));
-    QPainter painter(&image_);
-    painter.fillRect(rect, Qt::black);
-    dirty_ |= rect;
+    const Step step{Sprite::Count, QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1))};
+    paint(step);
+    remember(step.sprite, step.rect);
+    dirty_ |= step.rect;
+}
+
+void Field::remember(Sprite sprite, const QRect &rect) {
+    if (rect.contains(QRect(0, 0, FieldWidth, FieldHeight))) {
+        steps_.clear(); // everything before lies under it
+        if (sprite == Sprite::Count)
+            return; // black on a black field
+    }
+    steps_.push_back({sprite, rect});
+    if (steps_.size() > StepsBeforePruning)
+        forgetHidden();
+}
+
+void Field::forgetHidden() {
+    // From the newest step back: a step wholly under later ones shows nothing.
+    QRegion above;
+    std::vector<Step> kept;
+    for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
+        if (!QRegion(step->rect).subtracted(above).isEmpty())
+            kept.push_back(*step);
+        above += step->rect;
+    }
+    std::reverse(kept.begin(), kept.end());
+    // A black fill over nothing that is still kept drew black on black.
+    steps_.clear();
+    QRegion drawn;
+    for (const Step &step : kept) {
+        if (step.sprite != Sprite::Count || drawn.intersects(step.rect))
+            steps_.push_back(step);
+        if (step.sprite != Sprite::Count)
+            drawn += step.rect;
+    }
+}
+
+void Field::useSprites(const SpriteSheet &sprites) {
+    sprites_ = &sprites;
+    image_ = blackField(sprites.devicePixelRatio());
+    for (const Step &step : steps_)
+        paint(step);
+    dirty_ = QRect(0, 0, FieldWidth, FieldHeight);
 }
 
 QRect Field::takeDirty() {
@@ -37,7 +97,8 @@ QRect Field::takeDirty() {
     return dirty;
 }
 
-PaintBox::PaintBox(Field &field, QWidget *parent) : QWidget(parent), field_(field) {
+PaintBox::PaintBox(Field &field, QWidget *parent, std::function<void(qreal)> ratioChanged)
+    : QWidget(parent), field_(field), ratioChanged_(std::move(ratioChanged)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
 }
@@ -49,12 +110,26 @@ void PaintBox::flush() {
 }
 
 void PaintBox::paintEvent(QPaintEvent *event) {
+    const qreal screenRatio = devicePixelRatioF();
+    if (ratioChanged_ && spriteRatio(screenRatio) != field_.image().devicePixelRatio())
+        ratioChanged_(screenRatio);
     QPainter painter(this);
     const QRect rect = event->rect();
-    const qreal ratio = field_.image().devicePixelRatio();
-    const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio,
-                        rect.height() * ratio);
-    painter.drawImage(QRectF(rect), field_.image(), source);
+    const QImage &image = field_.image();
+    const qreal ratio = image.devicePixelRatio();
+    if (qFuzzyCompare(ratio, screenRatio)) {
+        // Pixel for pixel: only the part to be painted is copied.
+        const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio,
+                            rect.height() * ratio);
+        painter.drawImage(QRectF(rect), image, source);
+    } else {
+        // Between two whole ratios the field is drawn at the larger and
+        // scaled down to the screen, the whole image mapped the same way on
+        // every paint so that the parts painted separately meet seamlessly.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setClipRect(rect);
+        painter.drawImage(QRectF(0, 0, FieldWidth, FieldHeight), image);
+    }
 }
 
 } // namespace krumlix
