@@ -58,8 +58,11 @@ void Field::remember(Sprite sprite, const QRect &rect) {
             return; // black on a black field
     }
     steps_.push_back({sprite, rect});
-    if (steps_.size() > StepsBeforePruning)
+    if (steps_.size() > pruneAt_) {
         forgetHidden();
+        // A field crowded with things that all show waits for twice as many.
+        pruneAt_ = std::max(StepsBeforePruning, 2 * steps_.size());
+    }
 }
 
 void Field::forgetHidden() {

@@ -52,6 +52,7 @@ private:
     /// dropped now and then, so the list stays about as long as the number
     /// of things on the field.
     std::vector<Step> steps_;
+    std::size_t pruneAt_ = 512; ///< the list's length that prunes it
 };
 
 /// The widget that shows the field image (`PaintBox1`). A system repaint
