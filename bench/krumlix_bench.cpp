@@ -354,7 +354,7 @@ private:
 };
 
 /// Adds up the part of the playing field the game window repaints: the
-/// rectangle of each paint event of the field widget, which it draws whole.
+/// region of each paint event of the field widget, which it draws whole.
 class PaintCounter final : public QObject {
 public:
     long long pixels = 0;
@@ -363,8 +363,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::Paint) {
-            const QRect rect = static_cast<QPaintEvent *>(event)->rect();
-            pixels += static_cast<long long>(rect.width()) * rect.height();
+            for (const QRect &rect : static_cast<QPaintEvent *>(event)->region())
+                pixels += static_cast<long long>(rect.width()) * rect.height();
             ++paints;
         }
         return QObject::eventFilter(watched, event);

@@ -39,7 +39,7 @@ void Field::draw(Sprite sprite, int x, int y) {
     const Step step{sprite, QRect(x, y, info(sprite).width, info(sprite).height)};
     paint(step);
     remember(step.sprite, step.rect);
-    dirty_ |= step.rect;
+    dirty_ += step.rect;
 }
 
 void Field::fillBlack(int x1, int y1, int x2, int y2) {
@@ -48,7 +48,7 @@ void Field::fillBlack(int x1, int y1, int x2, int y2) {
     const Step step{Sprite::Count, QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1))};
     paint(step);
     remember(step.sprite, step.rect);
-    dirty_ |= step.rect;
+    dirty_ += step.rect;
 }
 
 void Field::remember(Sprite sprite, const QRect &rect) {
@@ -91,12 +91,12 @@ void Field::useSprites(const SpriteSheet &sprites) {
     image_ = blackField(sprites.devicePixelRatio());
     for (const Step &step : steps_)
         paint(step);
-    dirty_ = QRect(0, 0, FieldWidth, FieldHeight);
+    dirty_ = QRegion(0, 0, FieldWidth, FieldHeight);
 }
 
-QRect Field::takeDirty() {
-    const QRect dirty = dirty_ & QRect(0, 0, FieldWidth, FieldHeight);
-    dirty_ = QRect();
+QRegion Field::takeDirty() {
+    const QRegion dirty = dirty_ & QRect(0, 0, FieldWidth, FieldHeight);
+    dirty_ = QRegion();
     return dirty;
 }
 
@@ -107,7 +107,7 @@ PaintBox::PaintBox(Field &field, QWidget *parent, std::function<void(qreal)> rat
 }
 
 void PaintBox::flush() {
-    const QRect dirty = field_.takeDirty();
+    const QRegion dirty = field_.takeDirty();
     if (!dirty.isEmpty())
         update(dirty);
 }
@@ -117,20 +117,21 @@ void PaintBox::paintEvent(QPaintEvent *event) {
     if (ratioChanged_ && spriteRatio(screenRatio) != field_.image().devicePixelRatio())
         ratioChanged_(screenRatio);
     QPainter painter(this);
-    const QRect rect = event->rect();
     const QImage &image = field_.image();
     const qreal ratio = image.devicePixelRatio();
     if (qFuzzyCompare(ratio, screenRatio)) {
-        // Pixel for pixel: only the part to be painted is copied.
-        const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio,
-                            rect.height() * ratio);
-        painter.drawImage(QRectF(rect), image, source);
+        // Pixel for pixel: only the parts to be painted are copied.
+        for (const QRect &rect : event->region()) {
+            const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio,
+                                rect.height() * ratio);
+            painter.drawImage(QRectF(rect), image, source);
+        }
     } else {
         // Between two whole ratios the field is drawn at the larger and
         // scaled down to the screen, the whole image mapped the same way on
         // every paint so that the parts painted separately meet seamlessly.
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.setClipRect(rect);
+        painter.setClipRegion(event->region());
         painter.drawImage(QRectF(0, 0, FieldWidth, FieldHeight), image);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 #include <functional>
@@ -30,8 +31,9 @@ public:
 
     const QImage &image() const { return image_; }
     const SpriteSheet &sprites() const { return *sprites_; }
-    /// The part of the field changed since the last call, in field pixels.
-    QRect takeDirty();
+    /// The parts of the field changed since the last call, in field pixels:
+    /// each thing drawn or erased by itself, not one box around them all.
+    QRegion takeDirty();
 
 private:
     /// One drawing step still to be seen on the field: a sprite, or a black
@@ -46,7 +48,7 @@ private:
 
     const SpriteSheet *sprites_;
     QImage image_;
-    QRect dirty_;
+    QRegion dirty_;
     /// What the field shows, as the steps that drew it: enough to draw it
     /// again at another ratio. Steps that nothing shows of any more are
     /// dropped now and then, so the list stays about as long as the number
