@@ -28,7 +28,7 @@ QImage blackField(qreal ratio) {
 Field::Field(const SpriteSheet &sprites)
     : sprites_(&sprites), image_(blackField(sprites.devicePixelRatio())) {}
 
-void Field::paint(const Step &step) {
+void Field::paint(const Step &step) const {
     // The field is drawn at a whole ratio, every sprite is opaque and of its
     // rectangle's size there: each step copies or blackens whole rows, with
     // no painter to set up for it (there are hundreds a second).
@@ -50,6 +50,11 @@ void Field::paint(const Step &step) {
 
 void Field::draw(Sprite sprite, int x, int y) {
     const Step step{sprite, QRect(x, y, info(sprite).width, info(sprite).height)};
+    // An animal is erased and drawn again a few pixels on: the sprite covers
+    // most of the erased rectangle, which is blackened only where it does not.
+    for (const QRect &uncovered : QRegion(pendingFill_).subtracted(step.rect))
+        paint({Sprite::Count, uncovered});
+    pendingFill_ = QRect();
     paint(step);
     remember(step.sprite, step.rect);
     dirty_ += step.rect;
@@ -59,7 +64,8 @@ void Field::fillBlack(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1)
         return;
     const Step step{Sprite::Count, QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1))};
-    paint(step);
+    settle();
+    pendingFill_ = step.rect;
     remember(step.sprite, step.rect);
     dirty_ += step.rect;
 }
@@ -99,9 +105,16 @@ void Field::forgetHidden() {
     }
 }
 
+void Field::settle() const {
+    if (!pendingFill_.isEmpty())
+        paint({Sprite::Count, pendingFill_});
+    pendingFill_ = QRect();
+}
+
 void Field::useSprites(const SpriteSheet &sprites) {
     sprites_ = &sprites;
     image_ = blackField(sprites.devicePixelRatio());
+    pendingFill_ = QRect(); // among the steps drawn again
     for (const Step &step : steps_)
         paint(step);
     dirty_ = QRegion(0, 0, FieldWidth, FieldHeight);

@@ -29,7 +29,10 @@ public:
     /// ratio): the same scene, each sprite drawn from its new image.
     void useSprites(const SpriteSheet &sprites);
 
-    const QImage &image() const { return image_; }
+    const QImage &image() const {
+        settle();
+        return image_;
+    }
     const SpriteSheet &sprites() const { return *sprites_; }
     /// The parts of the field changed since the last call, in field pixels:
     /// each thing drawn or erased by itself, not one box around them all.
@@ -44,10 +47,14 @@ private:
     };
     void remember(Sprite sprite, const QRect &rect);
     void forgetHidden();
-    void paint(const Step &step);
+    void paint(const Step &step) const;
+    /// Blackens the erased rectangle no sprite has been drawn over yet.
+    void settle() const;
 
     const SpriteSheet *sprites_;
-    QImage image_;
+    // Drawn lazily: the last erase waits for the step after it.
+    mutable QImage image_;
+    mutable QRect pendingFill_;
     QRegion dirty_;
     /// What the field shows, as the steps that drew it: enough to draw it
     /// again at another ratio. Steps that nothing shows of any more are
