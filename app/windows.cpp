@@ -12,11 +12,16 @@
 #include "settings/savednotice.h"
 #include "sound/soundwindow.h"
 #include "stats/statswindow.h"
+#include "widgets/picture.h"
+
+#include <QGuiApplication>
 
 namespace krumlix {
 
 TForm1 *createWindows(AppContext &context) {
     Windows &w = context.windows;
+    // Every window, message boxes too, carries the icon at each size.
+    QGuiApplication::setWindowIcon(gameIcon());
     auto *form1 = new TForm1(context);
     w.Form1 = form1;
     w.AboutBox = new TAboutBox(context, form1);

@@ -7,7 +7,13 @@
 //
 //   bench: tick_work_us=N cpu_pct=N tick_p50_ms=N tick_p99_ms=N busy_cpu_pct=N
 //          sound_us=N startup_ms=N rss_mb=N intro_ms=N shot_sound_ms_p50=N
-//          shot_sound_ms_p99=N shot_sounds_lost=N          (on one line)
+//          shot_sound_ms_p99=N shot_sounds_lost=N cpu_pct_2x=N startup_ms_2x=N
+//                                                          (on one line)
+//
+// The figures ending in _2x are taken at a pixel ratio of 2, as on a screen
+// scaled to 200%: the same run in this program started again with
+// QT_SCALE_FACTOR=2 (krumlix_bench --one-run ...), and the real program's
+// start with it.
 //
 // The sound figures are measured from outside: the sound server's null sink
 // is recorded from its monitor while the real program plays, and each block
@@ -17,6 +23,7 @@
 // latency, which the program's stream asks to be 10 ms.
 //
 //   krumlix_bench [GAME_FOLDER] [RUN_SECONDS]
+//   krumlix_bench --one-run GAME_FOLDER RUN_SECONDS   (the run only)
 //
 // Needs an X server with xdotool and a sound server; bench/run-bench.sh
 // provides both.
@@ -39,6 +46,7 @@
 #include <QFile>
 #include <QPaintEvent>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -346,7 +354,7 @@ private:
 };
 
 /// Adds up the part of the playing field the game window repaints: the
-/// rectangle of each paint event of the field widget, which it draws whole.
+/// region of each paint event of the field widget, which it draws whole.
 class PaintCounter final : public QObject {
 public:
     long long pixels = 0;
@@ -355,8 +363,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::Paint) {
-            const QRect rect = static_cast<QPaintEvent *>(event)->rect();
-            pixels += static_cast<long long>(rect.width()) * rect.height();
+            for (const QRect &rect : static_cast<QPaintEvent *>(event)->region())
+                pixels += static_cast<long long>(rect.width()) * rect.height();
             ++paints;
         }
         return QObject::eventFilter(watched, event);
@@ -589,7 +597,8 @@ struct StartupFigures {
 /// window is seen from outside and its Intro is heard in the recording; the
 /// medians of `Starts` starts, or nothing.
 std::optional<StartupFigures> measureStartup(const QString &gameFolder,
-                                             const MonitorRecording &recording) {
+                                             const MonitorRecording &recording,
+                                             const QProcessEnvironment &environment) {
     const QString program = QDir(gameFolder).filePath(QStringLiteral("krumlix"));
     const QString menuTitle = QStringLiteral("^Welcome to Krumlix$");
     if (windowVisible(menuTitle)) {
@@ -605,6 +614,7 @@ std::optional<StartupFigures> measureStartup(const QString &gameFolder,
         }
         QProcess game;
         game.setProgram(program);
+        game.setProcessEnvironment(environment);
         game.setWorkingDirectory(folder.path());
         game.setStandardOutputFile(QProcess::nullDevice());
         game.setStandardErrorFile(QProcess::nullDevice());
@@ -780,7 +790,38 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
     return f;
 }
 
+/// The same run as this program's first, in this program started again at a
+/// pixel ratio of 2; its processor share, or nothing.
+std::optional<double> cpuPctAtRatio2(const QString &self, const QString &gameFolder,
+                                     int runSeconds) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(self, {QStringLiteral("--one-run"), gameFolder, QString::number(runSeconds)});
+    if (!child.waitForFinished((runSeconds + 30) * 1000)) {
+        child.kill();
+        child.waitForFinished(5000);
+    }
+    std::optional<double> cpuPct;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        std::printf("at ratio 2: %s\n", line.constData());
+        if (line.startsWith("one-run: cpu_pct="))
+            cpuPct = line.mid(17).toDouble();
+    }
+    return cpuPct;
+}
+
 int run(int argc, char **argv) {
+    // --one-run: only the run on the event loop, for a second process.
+    const bool oneRun = argc > 1 && qstrcmp(argv[1], "--one-run") == 0;
+    if (oneRun) {
+        --argc;
+        ++argv;
+    }
     BenchApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Krumlix"));
     QApplication::setApplicationDisplayName(QString());
@@ -837,6 +878,11 @@ int run(int argc, char **argv) {
 
     const RunFigures eventLoop =
         playRun(*form1, shared, *platform, platform->eventLoopWaiter, runSeconds);
+    if (oneRun) {
+        printRun("run, event-loop wait", eventLoop);
+        std::printf("one-run: cpu_pct=%.2f\n", eventLoop.cpuPct);
+        return 0;
+    }
     const double rssMb = peakRssMb();
     // Recorded from here on. A new null sink of PulseAudio runs two seconds
     // ahead of the clock at first (its latency reads 996 ms a second after
@@ -863,22 +909,35 @@ int run(int argc, char **argv) {
     const std::optional<Summary> sound = measureSound(*context.windows.Sound, gameFolder);
     form1->hide();
     spin(200);
-    const std::optional<StartupFigures> startup = measureStartup(gameFolder, recording);
+    const std::optional<double> cpuPct2x =
+        cpuPctAtRatio2(QCoreApplication::applicationFilePath(), gameFolder, runSeconds);
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const std::optional<StartupFigures> startup =
+        measureStartup(gameFolder, recording, environment);
+    QProcessEnvironment scaled = environment;
+    scaled.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    std::printf("startup at ratio 2 (QT_SCALE_FACTOR=2):\n");
+    const std::optional<StartupFigures> startup2x =
+        startup ? measureStartup(gameFolder, recording, scaled) : std::nullopt;
     const std::optional<ShotFigures> shots =
         startup ? measureShotSounds(gameFolder, recording) : std::nullopt;
     if (!recording.recording())
         std::printf("sound: nothing was recorded from the sink's monitor\n");
-    if (!sound || !startup || !shots) {
+    if (!cpuPct2x)
+        std::printf("the run at ratio 2 gave no figures\n");
+    if (!sound || !startup || !startup2x || !shots || !cpuPct2x) {
         std::printf("incomplete: no figures line\n");
         return 1;
     }
 
     std::printf("bench: tick_work_us=%.2f cpu_pct=%.2f tick_p50_ms=%.2f tick_p99_ms=%.2f "
                 "busy_cpu_pct=%.2f sound_us=%.2f startup_ms=%.2f rss_mb=%.2f intro_ms=%.2f "
-                "shot_sound_ms_p50=%.2f shot_sound_ms_p99=%.2f shot_sounds_lost=%d\n",
+                "shot_sound_ms_p50=%.2f shot_sound_ms_p99=%.2f shot_sounds_lost=%d "
+                "cpu_pct_2x=%.2f startup_ms_2x=%.2f\n",
                 tick.median, eventLoop.cpuPct, eventLoop.intervalMs.median,
                 eventLoop.intervalMs.p99, busy.cpuPct, sound->median, startup->menuMs, rssMb,
-                startup->introMs, shots->ms.median, shots->ms.p99, shots->lost);
+                startup->introMs, shots->ms.median, shots->ms.p99, shots->lost, *cpuPct2x,
+                startup2x->menuMs);
     return 0;
 }
 

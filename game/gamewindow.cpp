@@ -98,7 +98,13 @@ TForm1::TForm1(AppContext &context)
         [this]() -> std::uint32_t { return s_.GameState == 1 ? game_->runsStarted() : 0; },
         [this](std::uint16_t key) { FormKeyDown(key); });
 
-    PaintBox1 = new PaintBox(*field_, this);
+    // On a screen of another pixel ratio the field is drawn afresh from the
+    // sprites rendered for it.
+    PaintBox1 = new PaintBox(*field_, this, [this](qreal ratio) {
+        auto sprites = std::make_unique<SpriteSheet>(ratio);
+        field_->useSprites(*sprites);
+        sprites_ = std::move(sprites);
+    });
     PaintBox1->setGeometry(0, PanelHeight, FieldWidth, FieldHeight);
     // The still scene stands in the field from the start.
     game_->drawStillScene();

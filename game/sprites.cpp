@@ -3,16 +3,22 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace krumlix {
 
-SpriteSheet::SpriteSheet(qreal devicePixelRatio) : ratio_(devicePixelRatio > 1.0 ? 2.0 : 1.0) {
+qreal spriteRatio(qreal screenRatio) {
+    // A screen reports 2 as 2.0000001 now and then: that is still 2.
+    return std::clamp(std::ceil(screenRatio - 0.01), 1.0, 3.0);
+}
+
+SpriteSheet::SpriteSheet(qreal devicePixelRatio) : ratio_(spriteRatio(devicePixelRatio)) {
     for (int i = 0; i < static_cast<int>(Sprite::Count); ++i) {
         const SpriteInfo &sprite = SpriteTable[i];
         const QString base =
             QStringLiteral(":/sprites/") + QLatin1String(sprite.name.data(), sprite.name.size());
-        QImage loaded(ratio_ > 1.0 ? base + QStringLiteral("@2x.png")
+        QImage loaded(ratio_ > 1.0 ? base + QStringLiteral("@%1x.png").arg(ratio_)
                                    : base + QStringLiteral(".png"));
         const QSize pixels(static_cast<int>(std::lround(sprite.width * ratio_)),
                            static_cast<int>(std::lround(sprite.height * ratio_)));

@@ -61,9 +61,14 @@ constexpr const SpriteInfo &info(Sprite sprite) {
     return SpriteTable[static_cast<int>(sprite)];
 }
 
-/// The sprites, loaded once from the program's resources at the scale of the
-/// screen (the build renders each at 1x and 2x). Every image is opaque and
-/// has exactly its logical size at that scale.
+/// The whole pixel ratio the field is drawn at on a screen of `screenRatio`:
+/// the build renders every sprite at 1x, 2x and 3x, and a screen between two
+/// of them shows the larger one scaled down, never a smaller one magnified.
+qreal spriteRatio(qreal screenRatio);
+
+/// The sprites, loaded from the program's resources at spriteRatio of the
+/// screen's ratio. Every image is opaque and has exactly its logical size
+/// at that ratio.
 class SpriteSheet {
 public:
     explicit SpriteSheet(qreal devicePixelRatio = 1.0);

@@ -46,9 +46,8 @@ THighscore::THighscore(AppContext &context, QWidget *parent) : QDialog(parent), 
 
 void THighscore::buildPictures() {
     auto picture = [this](const char *name, const QRect &geometry) {
-        auto *label = new QLabel(this);
+        auto *label = new Picture(name, this);
         label->setGeometry(geometry);
-        label->setPixmap(QPixmap::fromImage(gamePicture(name)));
         return label;
     };
     Image2 = picture("menupanel", QRect(4, 1, 145, 370));

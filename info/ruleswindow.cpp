@@ -67,8 +67,7 @@ TRegler::TRegler(AppContext &context, QWidget *parent) : GameDialog(parent), con
     page->setFixedSize(PageWidth, PageHeight);
     ScrollBox1->setWidget(page);
     Memo1 = memo(RulesTextPart1, page);
-    Image1 = new QLabel(page);
-    Image1->setPixmap(QPixmap::fromImage(gamePicture("rulesposes")));
+    Image1 = new Picture("rulesposes", page);
     Memo2 = memo(RulesTextPart2, page);
     layOutPage();
     OKButton = new QPushButton(QStringLiteral("OK"), this);

@@ -30,6 +30,10 @@ void applyWindowLook(QWidget *window, const QString &caption, QSize clientSize, 
 }
 
 void setTextRightAligned(QLabel *label, const QString &text, int right) {
+    // The readouts are given their text at every tick of a run; measuring an
+    // unchanged one again would only cost time.
+    if (label->text() == text && label->x() + label->width() == right)
+        return;
     label->setText(text);
     const int width = label->fontMetrics().horizontalAdvance(text);
     label->setGeometry(right - width, label->y(), width, label->height());
