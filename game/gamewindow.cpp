@@ -75,7 +75,7 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    s_.GameState = -1;
+    s_.GameState = GamePhase::NoRunYet;
     // The game's files are found beside "setup.ini" in the working folder
     // the program was started in.
     s_.ProgramDir = QDir::toNativeSeparators(QFileInfo(QStringLiteral("setup.ini")).absolutePath());
@@ -89,7 +89,9 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
         std::make_unique<GameRun>(s_, context.platform, *field_, static_cast<GameHost &>(*this));
     repeater_ = std::make_unique<KeyRepeater>(
         context.platform.counter, repeatTimer_,
-        [this]() -> std::uint32_t { return s_.GameState == 1 ? game_->runsStarted() : 0; },
+        [this]() -> std::uint32_t {
+            return s_.GameState == GamePhase::Running ? game_->runsStarted() : 0;
+        },
         [this](std::uint16_t key) { FormKeyDown(key); });
 
     PaintBox1 = new PaintBox(*field_, this);
@@ -148,7 +150,7 @@ bool TForm1::event(QEvent *event) {
     case QEvent::WindowActivate:
         // The first activation starts the program proper; it runs from the
         // event loop, never inside the event that announced it.
-        if (s_.GameState == -1 && !startupRunning_)
+        if (s_.GameState == GamePhase::NoRunYet && !startupRunning_)
             QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
         break;
     default:
@@ -179,7 +181,7 @@ void TForm1::queueDispatch() {
 }
 
 void TForm1::FormActivate() {
-    if (s_.GameState != -1 || startupRunning_)
+    if (s_.GameState != GamePhase::NoRunYet || startupRunning_)
         return;
     startupRunning_ = true;
     context_.errors.guard([this] {
@@ -224,10 +226,11 @@ void TForm1::keyPressEvent(QKeyEvent *event) {
     // a held Enter that ends a run does not also leave the after-run screen,
     // and one held from the menu does not end the run it started.
     if (event->isAutoRepeat()) {
-        if (s_.GameState != 1 || pressedInRun_.value(key, 0) != game_->runsStarted())
+        if (s_.GameState != GamePhase::Running ||
+            pressedInRun_.value(key, 0) != game_->runsStarted())
             return;
     } else {
-        pressedInRun_.insert(key, s_.GameState == 1 ? game_->runsStarted() : 0);
+        pressedInRun_.insert(key, s_.GameState == GamePhase::Running ? game_->runsStarted() : 0);
     }
     FormKeyDown(key);
     if (ownRepeats() && key != 0 && !event->isAutoRepeat())

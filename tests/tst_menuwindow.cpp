@@ -45,7 +45,7 @@ std::function<void(TForm6 &)> enterName(const QString &name) {
 /// activation has been answered).
 void menuAfterRun(test::GameWindows &w, int score, const std::function<void(TForm6 &)> &answer,
                   const std::function<void()> &whileOpen) {
-    w.shared.GameState = 0;
+    w.shared.GameState = GamePhase::AfterRun;
     w.shared.RunScore = score;
     w.shared.DifficultyLevel = 2;
     w.setup().RadioGroup1->setItemIndex(2);
@@ -136,7 +136,7 @@ private slots:
             QCOMPARE(w.menu().pointsLabel(3)->geometry().right() + 1, THighscore::PointsRight);
             for (int r = 1; r <= 10; ++r)
                 QCOMPARE(colourOf(w.menu().nameLabel(r)), QColor(Qt::white));
-            QCOMPARE(w.shared.CloseMode, 2);
+            QCOMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
             w.menu().done(0);
         });
         w.menu().exec();
@@ -185,7 +185,7 @@ private slots:
         test::GameWindows w;
         w.context.windows.Stats->CheckBox1->setChecked(true);
         bool statsOpened = false;
-        w.shared.GameState = 0;
+        w.shared.GameState = GamePhase::AfterRun;
         test::whenModal([&](QWidget *modal) {
             statsOpened = modal == w.context.windows.Stats;
             static_cast<QDialog *>(modal)->done(0);
@@ -210,7 +210,7 @@ private slots:
         test::GameWindows w;
         saveHundreds(w);
         w.context.windows.Stats->CheckBox1->setChecked(true);
-        w.shared.GameState = 0;
+        w.shared.GameState = GamePhase::AfterRun;
         w.shared.RunScore = 700;
         w.shared.DifficultyLevel = 2;
         w.setup().RadioGroup1->setItemIndex(2);
@@ -271,8 +271,8 @@ private slots:
         test::GameWindows w;
         test::whenModal([key](QWidget *modal) { QTest::keyClick(modal, Qt::Key(key)); });
         w.menu().exec();
-        QCOMPARE(w.shared.GameState, 4);
-        QCOMPARE(w.shared.CloseMode, 1);
+        QCOMPARE(w.shared.GameState, GamePhase::RunRequested);
+        QCOMPARE(w.shared.CloseMode, CloseModes::RunStarted);
         QCOMPARE(w.menu().GameStarted, 1);
     }
 
@@ -293,12 +293,12 @@ private slots:
         QFile::remove(w.folder.dir.filePath(QStringLiteral("tarvil.hig")));
         test::whenModal([&](QWidget *) {
             QTest::qWait(20);
-            QCOMPARE(w.shared.CloseMode, 2);
+            QCOMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
             w.menu().Button1Click();
         });
         w.menu().exec();
         QCOMPARE(w.fake.messages.texts, QStringList{QStringLiteral("File not found")});
-        QCOMPARE(w.shared.GameState, 4);
+        QCOMPARE(w.shared.GameState, GamePhase::RunRequested);
     }
 
     // "Yes" writes the cleared table, also where there was none, and shows
