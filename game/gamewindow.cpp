@@ -62,7 +62,14 @@ QLabel *promptLabel(QWidget *parent, const QString &text, const QRect &geometry)
 
 } // namespace
 
-TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(context.shared) {
+TForm1::TForm1(AppContext &context)
+    : QWidget(nullptr), context_(context), s_(context.shared),
+      repeatWaiter_(context.platform.counter, context.platform.waiter,
+                    [this] { repeater_->wake(); }),
+      runPlatform_{context.platform.counter,   repeatWaiter_,
+                   context.platform.keyboard,  context.platform.messages,
+                   context.platform.timeOfDay, context.platform.random,
+                   context.platform.sound,     context.platform.browser} {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Krumlix"));
     // A plain title bar: no system menu, no minimise, maximise or close box.
@@ -85,10 +92,9 @@ TForm1::TForm1(AppContext &context) : QWidget(nullptr), context_(context), s_(co
     const QScreen *screen = QGuiApplication::primaryScreen();
     sprites_ = std::make_unique<SpriteSheet>(screen ? screen->devicePixelRatio() : 1.0);
     field_ = std::make_unique<Field>(*sprites_);
-    game_ =
-        std::make_unique<GameRun>(s_, context.platform, *field_, static_cast<GameHost &>(*this));
+    game_ = std::make_unique<GameRun>(s_, runPlatform_, *field_, static_cast<GameHost &>(*this));
     repeater_ = std::make_unique<KeyRepeater>(
-        context.platform.counter, repeatTimer_,
+        context.platform.counter, repeatWaiter_,
         [this]() -> std::uint32_t {
             return s_.GameState == GamePhase::Running ? game_->runsStarted() : 0;
         },
@@ -233,7 +239,9 @@ void TForm1::keyPressEvent(QKeyEvent *event) {
         pressedInRun_.insert(key, s_.GameState == GamePhase::Running ? game_->runsStarted() : 0);
     }
     FormKeyDown(key);
-    if (ownRepeats() && key != 0 && !event->isAutoRepeat())
+    // Any key going down, a letter as much as one of the game's, ends the
+    // repeat of the one held before, as the keyboard's own repeat does.
+    if (ownRepeats() && !event->isAutoRepeat())
         repeater_->pressed(key);
 }
 

@@ -87,7 +87,10 @@ private:
     bool startupRunning_ = false;
     bool dispatchQueued_ = false;
     bool keyboardChanged_ = false;
-    QtRepeatTimer repeatTimer_{[this] { repeater_->wake(); }};
+    /// The run waits through the repeater's timer, so that the game's own
+    /// repeats come on the run's clock.
+    RepeatingWaiter repeatWaiter_;
+    Platform runPlatform_;
     std::unique_ptr<KeyRepeater> repeater_;
     /// For each key, the run in which it last went down (0: outside a run).
     QHash<std::uint16_t, std::uint32_t> pressedInRun_;

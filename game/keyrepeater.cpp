@@ -11,17 +11,42 @@ constexpr auto RepeatInterval = static_cast<std::uint32_t>(FastestRepeat.interva
 /// A wake-up later than this many repeats (a suspended machine, a stalled
 /// desktop) hands on only this many, not a burst of every one missed.
 constexpr std::uint32_t MaxCatchUp = 8;
+/// More repeats than one wait of the run can hold.
+constexpr int MaxWakesPerWait = 64;
 
 } // namespace
 
-QtRepeatTimer::QtRepeatTimer(std::function<void()> fired) {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, std::move(fired));
+RepeatingWaiter::RepeatingWaiter(MillisecondCounter &clock, TickWaiter &waiter,
+                                 std::function<void()> fired)
+    : clock_(clock), waiter_(waiter), fired_(std::move(fired)) {}
+
+void RepeatingWaiter::start(std::uint32_t ms) {
+    due_ = clock_.now() + ms;
+    armed_ = true;
 }
 
-void QtRepeatTimer::start(std::uint32_t ms) {
-    timer_.start(static_cast<int>(ms));
+void RepeatingWaiter::waitSince(std::uint32_t start, std::uint32_t ms) {
+    // Every repeat handed on sets the next one at least an interval later,
+    // so a wait holds only a few; the bound keeps a stuck clock from
+    // holding the run here.
+    for (int step = 0; armed_ && step < MaxWakesPerWait; ++step) {
+        const std::uint32_t now = clock_.now();
+        const std::uint32_t elapsed = now - start;
+        const std::uint32_t left = elapsed < ms ? ms - elapsed : 0;
+        const auto dueIn = static_cast<std::int32_t>(due_ - now);
+        if (dueIn >= 0 && static_cast<std::uint32_t>(dueIn) >= left)
+            break;
+        if (dueIn > 0) {
+            waiter_.waitSince(now, static_cast<std::uint32_t>(dueIn));
+            // The keys handled in the wait may have let go of the key or
+            // set the repeat anew.
+            if (!armed_ || static_cast<std::int32_t>(due_ - clock_.now()) > 0)
+                continue;
+        }
+        armed_ = false;
+        fired_();
+    }
+    waiter_.waitSince(start, ms);
 }
 
 KeyRepeater::KeyRepeater(MillisecondCounter &clock, RepeatTimer &timer, CurrentRun currentRun,

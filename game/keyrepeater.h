@@ -3,8 +3,6 @@
 
 #include "platform/platform.h"
 
-#include <QTimer>
-
 #include <cstdint>
 #include <functional>
 
@@ -19,16 +17,22 @@ public:
     virtual void stop() = 0;
 };
 
-/// A precise single-shot timer of the event loop; it fires inside the run
-/// loop's waits as well.
-class QtRepeatTimer final : public RepeatTimer {
+/// The repeater's timer on the run's own clock: a repeat falls due inside
+/// the waits of the run loop, which it splits, so that each comes at its
+/// time on whatever clock the run is played by. The run waits through it.
+class RepeatingWaiter final : public TickWaiter, public RepeatTimer {
 public:
-    explicit QtRepeatTimer(std::function<void()> fired);
+    RepeatingWaiter(MillisecondCounter &clock, TickWaiter &waiter, std::function<void()> fired);
+    void waitSince(std::uint32_t start, std::uint32_t ms) override;
     void start(std::uint32_t ms) override;
-    void stop() override { timer_.stop(); }
+    void stop() override { armed_ = false; }
 
 private:
-    QTimer timer_;
+    MillisecondCounter &clock_;
+    TickWaiter &waiter_;
+    std::function<void()> fired_;
+    bool armed_ = false;
+    std::uint32_t due_ = 0; ///< the clock reading it fires at
 };
 
 /// The game's own repeat of a held arrow or Space key, for a session in which

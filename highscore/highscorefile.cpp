@@ -5,10 +5,6 @@
 #include "platform/textfile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
 
 namespace krumlix {
 namespace {
@@ -48,16 +44,10 @@ int decodeHighScores(const QByteArray &bytes, HighScoreEntry *entries) {
 
 void LoadHighScores(SharedState &shared) {
     shared.ScoreFileOffset = HighScoreKey;
-    QFile file(filePath(shared));
-    if (QFileInfo(file.fileName()).isDir())
-        throw KrumlixError::fromErrno(EISDIR);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw KrumlixError::fromErrno(errno ? errno : ENOENT);
-    errno = 0;
-    const QByteArray bytes = file.read(HighScoreFileSize);
-    if (file.error() != QFileDevice::NoError)
-        throw KrumlixError::fromErrno(errno ? errno : EIO);
+    int error = 0;
+    const QByteArray bytes = readRegularFile(filePath(shared), HighScoreFileSize, error);
+    if (error != 0)
+        throw KrumlixError::fromErrno(error);
     if (decodeHighScores(bytes, &shared.HighScoreTable[1]) < HighScoreFileSize / 4)
         throw KrumlixError::readBeyondEnd();
 }

@@ -11,8 +11,9 @@ namespace krumlix {
 namespace EmergencyRestore {
 
 /// Installs the signal and terminate handlers; call once, after the
-/// application object exists (the polite signals are delivered through its
-/// event loop).
+/// application object exists. The polite signals end the program through its
+/// event loop, or from a thread of their own when the event loop does not
+/// answer within a second.
 void installHandlers();
 
 /// From now on an abnormal end restores `saved` through `keyboard`.

@@ -2,6 +2,7 @@
 #include "textfile.h"
 
 #include "errors.h"
+#include "logging.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace krumlix {
@@ -32,26 +34,37 @@ QList<QByteArray> splitTextLines(const QByteArray &text) {
     return lines;
 }
 
-QList<QByteArray> readTextLines(const QString &path, const QString &shownName) {
-    // Only a regular file is read, and only up to the limit: a name that
-    // points at a device would give bytes without end or wait for input.
-    // The open itself must not wait either (a named pipe without a writer).
+QByteArray readRegularFile(const QString &path, qint64 limit, int &error) {
+    // A name that points at a device would give bytes without end or wait
+    // for input; the open of a named pipe without a writer would wait.
+    error = 0;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw KrumlixError::cannotOpenFile(shownName);
+    if (fd < 0) {
+        error = errno;
+        return {};
+    }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > MaxTextFileSize) {
-        ::close(fd);
-        throw KrumlixError::cannotOpenFile(shownName);
-    }
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        throw KrumlixError::cannotOpenFile(shownName);
+        error = EACCES;
+        return {};
     }
-    // One byte more than the limit tells a file that grew since it was looked at.
-    const QByteArray text = file.read(MaxTextFileSize + 1);
-    if (file.error() != QFileDevice::NoError || text.size() > MaxTextFileSize)
+    errno = 0;
+    QByteArray bytes = file.read(limit);
+    if (file.error() != QFileDevice::NoError) {
+        error = errno ? errno : EIO;
+        return {};
+    }
+    return bytes;
+}
+
+QList<QByteArray> readTextLines(const QString &path, const QString &shownName) {
+    // One byte more than the limit tells a file too large.
+    int error = 0;
+    const QByteArray text = readRegularFile(path, MaxTextFileSize + 1, error);
+    if (error != 0 || text.size() > MaxTextFileSize)
         throw KrumlixError::cannotOpenFile(shownName);
     return splitTextLines(text);
 }
@@ -65,15 +78,45 @@ void writeTextLines(const QString &path, const QList<QByteArray> &lines) {
     replaceFile(path, text);
 }
 
+namespace {
+
+/// Writes the file where it stands; `refusal` is the error raised when it
+/// cannot be opened for writing. The old bytes are written over and only
+/// then cut to the new length, so that the file needs no more room than it
+/// has while it is written.
+void writeInPlace(const QString &path, const QByteArray &text, int refusal) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        throw KrumlixError::fromErrno(refusal);
+    }
+    errno = 0;
+    const bool written = file.write(text) == text.size() && file.flush() &&
+                         file.resize(text.size()) && ::fsync(file.handle()) == 0;
+    const int error = errno ? errno : EIO;
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError)
+        throw KrumlixError::fromErrno(error);
+}
+
+} // namespace
+
 void replaceFile(const QString &path, const QByteArray &text) {
     QSaveFile file(path);
-    // A folder that refuses the temporary file may still hold a file the
-    // player may write: then the file is written in place, every write and
-    // the flush still checked.
-    file.setDirectWriteFallback(true);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throw KrumlixError::fromErrno(errno ? errno : EACCES);
+    if (!file.open(QIODevice::WriteOnly)) {
+        // A folder that refuses the temporary file (EACCES where the player
+        // may not write in it, EPERM where it is immutable or on some
+        // network file systems) may still hold a file the player may write.
+        const int refusal = errno ? errno : EACCES;
+        qCWarning(lcFiles).nospace() << "no temporary file beside " << path << " ("
+                                     << std::strerror(refusal) << "): written in place";
+        writeInPlace(path, text, refusal);
+        return;
+    }
     // The data must be on disk, whole, before the old file is replaced: a
     // short write only shows when the buffer is flushed, and commit() would
     // not notice it.

@@ -20,6 +20,14 @@ inline constexpr qint64 MaxTextFileSize = 1024 * 1024;
 /// MaxTextFileSize.
 QList<QByteArray> readTextLines(const QString &path, const QString &shownName);
 
+/// The reading guard of the game's files: at most `limit` bytes from the
+/// start of the file. Only a regular file is read, and the open never waits
+/// (a named pipe without a writer). On failure `error` holds the system's
+/// error number and nothing is returned; a name that leads to anything but
+/// a regular file (a folder, a device, a pipe) fails as a file that may not
+/// be read does, with EACCES.
+QByteArray readRegularFile(const QString &path, qint64 limit, int &error);
+
 /// Splits text into lines as readTextLines does.
 QList<QByteArray> splitTextLines(const QByteArray &text);
 
@@ -29,9 +37,9 @@ QList<QByteArray> splitTextLines(const QByteArray &text);
 void writeTextLines(const QString &path, const QList<QByteArray> &lines);
 
 /// Replaces the file with `bytes` atomically: the old file stays whole until
-/// the new one is complete. Where the folder refuses a new file but the file
-/// itself may be written, it is written in place. A failure raises the error
-/// of the system.
+/// the new one is complete. Where the folder refuses a new file, for
+/// whatever reason, but the file itself may be written, it is written in
+/// place. A failure raises the error of the system.
 void replaceFile(const QString &path, const QByteArray &bytes);
 
 /// A line read as an integer: decimal digits with an optional minus sign,

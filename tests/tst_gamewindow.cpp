@@ -26,12 +26,13 @@ void pressKey(QWidget *widget, Qt::Key key) {
     QTest::keyClick(widget, key);
 }
 
-/// A key-down as the window system delivers it, first or repeated. An X
-/// server sends a repeat as a release and a press of the same time, which
-/// the toolkit does not always flag; `asPairs` delivers repeats so.
+/// A key-down as the window system delivers it, first or repeated, or its
+/// release (`up`). An X server sends a repeat as a release and a press of
+/// the same time, which the toolkit does not always flag; `asPairs` delivers
+/// repeats so.
 bool asPairs = false;
 quint64 eventTime = 1000;
-void keyDown(QWidget *widget, Qt::Key key, bool repeat) {
+void keyDown(QWidget *widget, Qt::Key key, bool repeat, bool up = false) {
     const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
     eventTime += 40;
     if (repeat && asPairs) {
@@ -40,7 +41,7 @@ void keyDown(QWidget *widget, Qt::Key key, bool repeat) {
         QApplication::sendEvent(widget, &release);
         repeat = false;
     }
-    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text, repeat);
+    QKeyEvent event(up ? QEvent::KeyRelease : QEvent::KeyPress, key, Qt::NoModifier, text, repeat);
     event.setTimestamp(eventTime);
     QApplication::sendEvent(widget, &event);
 }
@@ -153,7 +154,10 @@ private slots:
     void repeatsActOnlyWhereTheKeyWentDown_data() {
         QTest::addColumn<int>("held");      // 0 Enter from the menu, 1 Space from the menu,
                                             // 2 Right and Space in the run, 3 Enter ending
-                                            // the run, 4 Enter into the menu
+                                            // the run, 4 Enter into the menu; Space held
+                                            // from 2:49 to `shots`, then 5 let go (Left
+                                            // tapped at 2:50), 6 the window loses the
+                                            // keyboard, 7 a letter goes down, 8 let go
         QTest::addColumn<int>("aim");       // AimPosition after the run
         QTest::addColumn<int>("shots");     // ShotCount
         QTest::addColumn<QString>("clock"); // the clock at the end of the run
@@ -183,6 +187,14 @@ private slots:
             << 2 << 5 << 1 << "2:50" << 1 << false << true;
         QTest::newRow("Right and Space held in the run, X11 pairs, own repeats")
             << 2 << 5 << 1 << "2:50" << 1 << true << true;
+        QTest::newRow("Left tapped, Space held and let go, own repeats")
+            << 5 << 3 << 6 << "2:47" << 1 << false << true;
+        QTest::newRow("Space held, the window loses the keyboard, own repeats")
+            << 6 << 4 << 3 << "2:47" << 1 << false << true;
+        QTest::newRow("Space held, a letter goes down, own repeats")
+            << 7 << 4 << 4 << "2:47" << 1 << false << true;
+        QTest::newRow("Space held and let go, X11 pairs, own repeats")
+            << 8 << 4 << 10 << "2:47" << 1 << true << true;
     }
     void repeatsActOnlyWhereTheKeyWentDown() {
         QFETCH(int, held);
@@ -200,11 +212,34 @@ private slots:
         w.setup().RadioGroup1->setItemIndex(0);
         TForm1 &game = w.game();
         const Qt::Key startKey = held == 1 ? Qt::Key_Space : Qt::Key_Return;
+        bool holding = false;
         w.fake.waiter.beforeEvents = [&] {
             const QString shown = game.Label1->text();
+            if (held >= 5 && w.shared.GameState == GamePhase::Running) {
+                if (held == 5 && shown == QStringLiteral("2:50") && game.game().AimPosition == 4) {
+                    keyDown(&game, Qt::Key_Left, false);
+                    keyDown(&game, Qt::Key_Left, false, true);
+                } else if (shown == QStringLiteral("2:49") && w.shared.ShotCount == 0) {
+                    keyDown(&game, Qt::Key_Space, false);
+                    holding = true;
+                } else if (holding && w.shared.ShotCount < shots && held == 8) {
+                    keyDown(&game, Qt::Key_Space, true); // the server's repeat
+                } else if (holding && w.shared.ShotCount >= shots) {
+                    holding = false;
+                    QEvent deactivate(QEvent::WindowDeactivate);
+                    if (held == 6)
+                        QApplication::sendEvent(&game, &deactivate);
+                    else if (held == 7)
+                        keyDown(&game, Qt::Key_A, false);
+                    else
+                        keyDown(&game, Qt::Key_Space, false, true);
+                } else if (shown == QStringLiteral("2:47")) {
+                    keyDown(&game, Qt::Key_Escape, false);
+                }
+            }
             if (held <= 1 && shown == QStringLiteral("2:59"))
                 keyDown(&game, startKey, true);
-            if (held >= 2 && shown == QStringLiteral("2:50") &&
+            if (held >= 2 && held <= 4 && shown == QStringLiteral("2:50") &&
                 w.shared.GameState == GamePhase::Running) {
                 if (held == 2) {
                     for (int i = 0; i < 3; ++i)

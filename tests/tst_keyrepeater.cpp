@@ -41,7 +41,7 @@ private slots:
     // counted from the key-down however late the timer is. The system's own
     // repeats (every 40 ms from 600 ms, plain or as X11 release-press pairs)
     // add nothing and do not end the hold; the end of the run or another key
-    // going down at `at` ends it.
+    // going down at `at` ends it, or Left is let go and pressed again then.
     void keyDownsOfAHold_data() {
         QTest::addColumn<int>("hold");
         QTest::addColumn<int>("late");
@@ -58,11 +58,16 @@ private slots:
         QTest::newRow("1 s") << 1000 << 0 << 0 << "" << 0 << 24;
         QTest::newRow("1 s, each wake 20 ms late") << 1000 << 20 << 0 << "" << 0 << 24;
         QTest::newRow("1 s, each wake 40 ms late") << 1000 << 40 << 0 << "" << 0 << 23;
+        // Asleep from 250 to 950 ms: 22 repeats are due, only the last 8 come.
+        QTest::newRow("1 s, each wake 700 ms late") << 1000 << 700 << 0 << "" << 0 << 9;
         QTest::newRow("1 s with system repeats") << 1000 << 0 << 1 << "" << 0 << 24;
         QTest::newRow("1 s with X11 pairs") << 1000 << 0 << 2 << "" << 0 << 24;
         QTest::newRow("run ends at 400 ms") << 1000 << 0 << 0 << "run end" << 400 << 6;
         QTest::newRow("run ends, system repeats after") << 1000 << 0 << 2 << "run end" << 400 << 6;
         QTest::newRow("Enter goes down at 300 ms") << 1000 << 0 << 0 << "Enter" << 300 << 3;
+        // Two holds of 500 ms, each repeating from its own key-down.
+        QTest::newRow("let go and pressed again at 500 ms")
+            << 1000 << 0 << 0 << "Left again" << 500 << 18;
     }
     void keyDownsOfAHold() {
         QFETCH(int, hold);
@@ -92,10 +97,15 @@ private slots:
             clock.time = t;
             if (!interrupted && t == interruptAt) {
                 interrupted = true;
-                if (interrupt == QLatin1String("run end"))
+                if (interrupt == QLatin1String("run end")) {
                     run = 0;
-                else
+                } else if (interrupt == QLatin1String("Left again")) {
+                    repeater.released(Left, t);
+                    ++lefts;
+                    repeater.pressed(Left);
+                } else {
                     repeater.pressed(Enter);
+                }
             } else if (t == end) {
                 repeater.released(Left, t);
                 break;

@@ -9,6 +9,7 @@
 #include "support/gamewindows.h"
 #include "support/tempgame.h"
 #include "support/widgetchecks.h"
+#include "widgets/heldkeys.h"
 
 #include <QLineEdit>
 #include <QSlider>
@@ -471,23 +472,33 @@ private slots:
     // Escape leaves every secondary window open, and its close box closes
     // it. (The menu starts a run on Escape, the clear-scores dialog takes
     // it for "No": both are tested above.) Enter presses the button that
-    // has the focus, not the window's default button nor none.
+    // has the focus, not the window's default button nor none; the keypad's
+    // Enter does the same, and so does each repeat of a held Enter.
     void keysInTheWindows_data() {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("key");        // Qt::Key_Enter: the keypad's
         QTest::addColumn<QString>("button"); // focused first; none: as it opens
         QTest::addColumn<bool>("stayOpen");
+        QTest::addColumn<int>("repeats");
         for (const char *window :
              {"AboutBox", "Regler", "setup", "Sound", "Stats", "Form6", "Form8", "Form9"})
-            QTest::addRow("%s, Escape", window) << window << int(Qt::Key_Escape) << "" << true;
-        QTest::newRow("Sound, Enter on Play") << "Sound" << int(Qt::Key_Return) << "Play" << true;
-        QTest::newRow("Stats, Enter on OK") << "Stats" << int(Qt::Key_Return) << "OK" << false;
+            QTest::addRow("%s, Escape", window) << window << int(Qt::Key_Escape) << "" << true << 0;
+        QTest::newRow("Sound, Enter on Play")
+            << "Sound" << int(Qt::Key_Return) << "Play" << true << 0;
+        QTest::newRow("Sound, keypad Enter on Play")
+            << "Sound" << int(Qt::Key_Enter) << "Play" << true << 0;
+        QTest::newRow("Sound, Enter held on Play")
+            << "Sound" << int(Qt::Key_Return) << "Play" << true << 2;
+        QTest::newRow("Stats, Enter on OK") << "Stats" << int(Qt::Key_Return) << "OK" << false << 0;
     }
     void keysInTheWindows() {
         QFETCH(QString, window);
         QFETCH(int, key);
         QFETCH(QString, button);
         QFETCH(bool, stayOpen);
+        QFETCH(int, repeats);
+        HeldKeys heldKeys;
+        qApp->installEventFilter(&heldKeys);
         test::GameWindows w;
         auto *dialog = w.game().findChild<QDialog *>(window);
         QVERIFY(dialog);
@@ -501,8 +512,14 @@ private slots:
                     break;
                 }
             }
-            QWidget *focus = modal->focusWidget();
-            QTest::keyClick(focus ? focus : modal, Qt::Key(key));
+            QWidget *target = modal->focusWidget() ? modal->focusWidget() : modal;
+            const auto modifier = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+            QTest::keyPress(target, Qt::Key(key), modifier);
+            for (int i = 0; i < repeats; ++i) {
+                QKeyEvent repeat(QEvent::KeyPress, key, modifier, QString(), true);
+                QApplication::sendEvent(target, &repeat);
+            }
+            QTest::keyRelease(target, Qt::Key(key), modifier);
             openAfterKey = modal->isVisible();
             modal->close();
             closedByCloseBox = !modal->isVisible();
@@ -514,7 +531,7 @@ private slots:
         QVERIFY(closedByCloseBox);
         QVERIFY(w.fake.messages.texts.isEmpty());
         if (button == QLatin1String("Play"))
-            QCOMPARE(w.fake.sound.played.size(), 1);
+            QCOMPARE(w.fake.sound.played.size(), 1 + repeats);
     }
 };
 

@@ -9,13 +9,18 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <poll.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +28,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -116,6 +122,35 @@ private:
     bool mounted_ = false;
     std::unique_ptr<FileSizeLimit> limit_;
 };
+
+/// Sets or clears the immutable attribute of a folder (root only): nobody
+/// may then make a new file in it (EPERM), while its files may still be
+/// written. False where the file system or the tools do not allow it.
+inline bool setImmutable(const QString &folder, bool on) {
+    return QProcess::execute(QStringLiteral("chattr"),
+                             {on ? QStringLiteral("+i") : QStringLiteral("-i"), folder}) == 0;
+}
+
+/// From now on the exclusive and unnamed opens that make temporary files fail
+/// in this process with EPERM, as in a folder that refuses new files (an
+/// immutable one, some network file systems); other opens go on. False when
+/// the filter could not be installed.
+inline bool refuseNewFiles() {
+    constexpr auto flagsLow = static_cast<std::uint32_t>(offsetof(seccomp_data, args[2]));
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, 5),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, flagsLow),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_EXCL | __O_TMPFILE, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
 
 /// Waits until `fd` can be read, at most `ms` milliseconds.
 inline bool readable(int fd, int ms) {

@@ -5,6 +5,7 @@
 #include "faults/faultrig.h"
 #include "highscore/clearscores.h"
 #include "highscore/highscorefile.h"
+#include "platform/emergencyrestore.h"
 #include "platform/systemplatform.h"
 #include "platform/textfile.h"
 #include "settings/savednotice.h"
@@ -19,6 +20,7 @@
 #include <sys/stat.h>
 
 #include <random>
+#include <thread>
 
 using namespace krumlix;
 
@@ -335,32 +337,37 @@ private slots:
         QCOMPARE(saved.mid(0, 12), lines.mid(0, 12));
     }
 
-    // A settings or scheme name that leads to no regular file, or to one far
-    // larger than any such file, is not read: the player is told at once
-    // that it cannot be opened, and nothing of it is applied. (In a child
-    // process with little memory, so that a fault ends there.)
+    // A settings, scheme or high-score name that leads to no regular file,
+    // or a settings or scheme name that leads to one far larger than any
+    // such file, is not read: the player is told at once that it cannot be
+    // opened (the high scores: as for a file they may not read), and
+    // nothing of it is applied. (In a child process with little memory, so
+    // that a fault ends there.)
     void onlyRegularFilesOfSensibleSizeAreRead_data() {
-        QTest::addColumn<bool>("scheme");
+        QTest::addColumn<int>("file");       // 0 settings, 1 scheme, 2 high scores
         QTest::addColumn<QString>("target"); // what the name leads to
         QTest::addColumn<bool>("read");
-        for (bool scheme : {false, true}) {
-            const char *file = scheme ? "scheme" : "settings";
-            QTest::addRow("%s: endless device", file) << scheme << "/dev/zero" << false;
-            QTest::addRow("%s: pipe without a writer", file) << scheme << "(pipe)" << false;
-            QTest::addRow("%s: 1 MiB and a byte", file) << scheme << "(1 MiB + 1)" << false;
-            QTest::addRow("%s: 1 MiB", file) << scheme << "(1 MiB)" << true;
+        for (int file : {0, 1, 2}) {
+            const char *name = std::array{"settings", "scheme", "high scores"}[file];
+            QTest::addRow("%s: endless device", name) << file << "/dev/zero" << false;
+            QTest::addRow("%s: pipe without a writer", name) << file << "(pipe)" << false;
+            if (file == 2)
+                break;
+            QTest::addRow("%s: 1 MiB and a byte", name) << file << "(1 MiB + 1)" << false;
+            QTest::addRow("%s: 1 MiB", name) << file << "(1 MiB)" << true;
         }
     }
     void onlyRegularFilesOfSensibleSizeAreRead() {
-        QFETCH(bool, scheme);
+        QFETCH(int, file);
         QFETCH(QString, target);
         QFETCH(bool, read);
+        const bool scheme = file == 1;
         test::GameWindows w;
         TSound &sound = *w.context.windows.Sound;
         QFile::setPermissions(w.folder.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                        QFile::ExeOwner | QFile::ReadOther |
                                                        QFile::ExeOther);
-        const QString name = scheme ? QStringLiteral("odd.snd") : QStringLiteral("setup.ini");
+        const QString name = QStringList{"setup.ini", "odd.snd", "tarvil.hig"}.at(file);
         const QString path = w.folder.dir.filePath(name);
         QFile::remove(path);
         if (target == QLatin1String("(pipe)")) {
@@ -391,6 +398,8 @@ private slots:
             if (scheme) {
                 sound.ComboBox1->setEditText(name);
                 w.errors.guard([&] { sound.ComboBox1Change(); });
+            } else if (file == 2) {
+                w.errors.guard([&] { LoadHighScores(w.shared); });
             } else {
                 w.errors.guard([&] { applySettingsFile(w.context); });
             }
@@ -406,10 +415,56 @@ private slots:
             if (scheme)
                 QCOMPARE(firstPath, QStringLiteral("x"));
         } else {
-            QCOMPARE(message, QStringLiteral("Cannot open file ") + name);
+            QCOMPARE(message, file == 2 ? QStringLiteral("File access denied")
+                                        : QStringLiteral("Cannot open file ") + name);
             if (scheme)
                 QCOMPARE(firstPath, QString::fromLocal8Bit(pathBefore));
         }
+    }
+
+    // SIGTERM and SIGINT end the program even while it is stuck in a call
+    // that does not return (the open of a named pipe that no one writes),
+    // and the player's keyboard repeat is put back first. The program is a
+    // child process whose keyboard tells the repeat it is set to.
+    void signalEndsAStuckProgram_data() {
+        QTest::addColumn<int>("sig");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+    void signalEndsAStuckProgram() {
+        QFETCH(int, sig);
+        test::TempGameDir dir;
+        const QByteArray fifo = QFile::encodeName(dir.path(QStringLiteral("tarvil.hig")));
+        static int told[2];
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 && ::pipe(told) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            struct : KeyboardRepeat {
+                bool read(RepeatRate &) override { return true; }
+                void set(const RepeatRate &rate) override {
+                    (void)!::write(told[1], &rate, sizeof rate);
+                }
+            } keyboard;
+            EmergencyRestore::installHandlers();
+            EmergencyRestore::arm(keyboard, RepeatRate{600, 40});
+            std::thread([sig] { ::usleep(100 * 1000), ::kill(::getpid(), sig); }).detach();
+            ::open(fifo.constData(), O_RDONLY); // never returns
+            ::_exit(0);
+        }
+        ::close(told[1]);
+        RepeatRate rate;
+        char end = 0; // the pipe closes as the child ends
+        const bool restored =
+            test::readable(told[0], 5000) && ::read(told[0], &rate, sizeof rate) == sizeof rate;
+        const bool ended = test::readable(told[0], 5000) && ::read(told[0], &end, 1) == 0;
+        int status = 0;
+        ::kill(child, SIGKILL); // no-op once it has ended
+        ::waitpid(child, &status, 0);
+        ::close(told[0]);
+        QVERIFY2(restored, "the repeat was not put back");
+        QCOMPARE(rate, (RepeatRate{600, 40}));
+        QVERIFY(ended && WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), sig);
     }
 
     // The message for a very long line reaches the player at once: the

@@ -106,13 +106,20 @@ struct Rig {
     const QStringList &messages() const { return w.fake.messages.texts; }
 };
 
-void addWriters() {
+/// How the folder refuses new files: by its permissions (EACCES), and also
+/// by the immutable attribute or a filter on the saver (EPERM).
+enum Lock { Permissions, Immutable, Refusing };
+
+/// A row for each writer, and each of `locks`.
+void addWriters(std::initializer_list<int> locks = {Permissions}) {
     QTest::addColumn<int>("writer");
-    QTest::newRow("save settings") << int(SaveSettings);
-    QTest::newRow("statistics flag") << int(StatsFlag);
-    QTest::newRow("high scores") << int(HighScores);
-    QTest::newRow("cleared scores") << int(ClearedScores);
-    QTest::newRow("save scheme") << int(SaveScheme);
+    QTest::addColumn<int>("lock");
+    const char *writers[] = {"save settings", "statistics flag", "high scores", "cleared scores",
+                             "save scheme"};
+    const char *lockNames[] = {"", ", immutable folder", ", folder refusing new files"};
+    for (int lock : locks)
+        for (int writer = SaveSettings; writer <= SaveScheme; ++writer)
+            QTest::addRow("%s%s", writers[writer], lockNames[lock]) << writer << lock;
 }
 
 } // namespace
@@ -122,12 +129,14 @@ class WriteFaultsTest : public QObject {
     /// What a save as another user did in a game folder that user may not
     /// write in, its files given `filePermissions`.
     struct LockedSave {
+        bool lockable = true;          ///< false: no immutable folders here
         std::optional<QString> told;   ///< the messages shown; none if the save did not run
         QByteArray old, fresh;         ///< the file before, and as the save would write it
         std::optional<QByteArray> now; ///< the file after
         QStringList before, after;     ///< the folder's entries
     };
-    static LockedSave saveInLockedFolder(int writer, QFile::Permissions filePermissions) {
+    static LockedSave saveInLockedFolder(int writer, QFile::Permissions filePermissions,
+                                         Lock lock = Permissions) {
         test::TempGameDir game;
         QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                    QFile::ExeOwner | QFile::ReadOther |
@@ -143,10 +152,16 @@ class WriteFaultsTest : public QObject {
             QFile::setPermissions(game.path(name), filePermissions);
         if (::getuid() != 0) // the owner loses the right; root keeps it, so a child drops root
             QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-        save.told = test::asOtherUser([&rig, writer] {
+        save.lockable = lock != Immutable || test::setImmutable(game.dir.path(), true);
+        if (!save.lockable)
+            return save;
+        save.told = test::asOtherUser([&rig, writer, lock] {
+            if (lock == Refusing && !test::refuseNewFiles())
+                return QStringLiteral("(no filter)");
             rig.save(writer, true);
             return rig.messages().join(QLatin1Char('\n'));
         });
+        test::setImmutable(game.dir.path(), false);
         QFile::setPermissions(game.dir.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         save.now = test::fileBytes(rig.file(writer));
@@ -200,14 +215,21 @@ private slots:
     }
 
     // The player may write the file but not the folder, so no new file can
-    // be made beside it: the save writes the file in place, without a word,
-    // and the folder holds what it held.
-    void writableFileInLockedFolder_data() { addWriters(); }
+    // be made beside it, whether the folder answers EACCES or EPERM: the
+    // save writes the file in place, without a word, and the folder holds
+    // what it held.
+    void writableFileInLockedFolder_data() { addWriters({Permissions, Immutable, Refusing}); }
     void writableFileInLockedFolder() {
         QFETCH(int, writer);
-        const LockedSave save = saveInLockedFolder(
-            writer, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
-                        QFile::ReadOther | QFile::WriteOther);
+        QFETCH(int, lock);
+        const LockedSave save =
+            saveInLockedFolder(writer,
+                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                   QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther,
+                               Lock(lock));
+        if (!save.lockable)
+            QSKIP("chattr +i fails here: the temporary folder's file system has no immutable "
+                  "attribute, or setting it takes root");
         QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
         QVERIFY(save.told);
         QCOMPARE(*save.told, QString());
