@@ -39,7 +39,7 @@ X11KeyboardRepeat::X11KeyboardRepeat()
     connection_->display = XkbOpenDisplay(nullptr, nullptr, nullptr, &major, &minor, &reason);
     if (!connection_->display) {
         const char *why = reason == XkbOD_ConnectionRefused ? "the X server refused the connection"
-                          : reason == XkbOD_NonXkbServer    ? "the X server has no keyboard extension"
+                          : reason == XkbOD_NonXkbServer ? "the X server has no keyboard extension"
                           : reason == XkbOD_BadServerVersion
                               ? "the X server's keyboard extension is too old"
                               : "the X server could not be reached";
@@ -56,7 +56,8 @@ bool X11KeyboardRepeat::read(RepeatRate &rate) {
     unsigned int delay = 0;
     unsigned int interval = 0;
     if (!XkbGetAutoRepeatRate(connection_->display, XkbUseCoreKbd, &delay, &interval)) {
-        qCWarning(lcKeyboard) << "the X server did not tell the keyboard repeat; it is left as it is";
+        qCWarning(lcKeyboard)
+            << "the X server did not tell the keyboard repeat; it is left as it is";
         return false;
     }
     rate = RepeatRate{static_cast<int>(delay), static_cast<int>(interval)};
@@ -71,9 +72,9 @@ void X11KeyboardRepeat::set(const RepeatRate &rate) {
                               static_cast<unsigned>(rate.intervalMs)) &&
         !setFailed_) {
         setFailed_ = true;
-        qCWarning(lcKeyboard).nospace() << "the keyboard repeat could not be set to a delay of "
-                                        << rate.delayMs << " ms and an interval of "
-                                        << rate.intervalMs << " ms";
+        qCWarning(lcKeyboard).nospace()
+            << "the keyboard repeat could not be set to a delay of " << rate.delayMs
+            << " ms and an interval of " << rate.intervalMs << " ms";
     }
     XSync(connection_->display, False);
 }
