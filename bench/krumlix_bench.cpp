@@ -434,11 +434,11 @@ RunFigures playRun(TForm1 &form1, SharedState &shared, BenchPlatform &platform, 
     PaintCounter painted;
     form1.PaintBox1->installEventFilter(&painted);
     // What the menu does to start a game; the paint dispatch then plays it.
-    shared.GameState = 4;
+    shared.GameState = GamePhase::RunRequested;
     QTimer end;
     end.setSingleShot(true);
     end.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&end, &QTimer::timeout, &form1, [&game] { game.StopFlag = 1; });
+    QObject::connect(&end, &QTimer::timeout, &form1, [&game] { game.StopFlag = Flag::Raised; });
     end.start(seconds * 1000);
 
     const std::map<QString, double> threads0 = threadCpuSeconds();
@@ -861,7 +861,7 @@ int run(int argc, char **argv) {
 
     // Not -1, so the window's first activation does not start the program
     // proper with its menu: the after-run screen, whose paint only cleans up.
-    shared.GameState = 0;
+    shared.GameState = GamePhase::AfterRun;
     if (screen)
         form1->move(screen->availableGeometry().center() - form1->rect().center());
     form1->show();

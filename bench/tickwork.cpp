@@ -70,7 +70,7 @@ TickWork measureTickWork(int ticks, qreal ratio) {
     Field field(sprites);
     GameRun game(shared, system.platform(), field, host);
 
-    shared.GameState = 1;
+    shared.GameState = GamePhase::Running;
     shared.BonusLevel = 3;
     shared.ShotCount = 57;
     shared.MissCount = 4;

@@ -65,11 +65,11 @@ void GameRun::AnimalStep() {
         const int near = l.entryX + (l.step > 0 ? l.blocking : -l.blocking);
         const int low = std::min(l.entryX, near);
         const int high = std::max(l.entryX, near);
-        SpawnFlag[static_cast<int>(g)] = 1;
+        SpawnFlag[static_cast<int>(g)] = Spawn::MayEnter;
         for (int i = 1; i <= SlotsPerGroup; ++i) {
             const std::int32_t x = group(g).x[i];
             if (low < x && x < high)
-                SpawnFlag[static_cast<int>(g)] = -1;
+                SpawnFlag[static_cast<int>(g)] = Spawn::Blocked;
         }
     }
 
@@ -98,13 +98,13 @@ void GameRun::AnimalStep() {
     // depend on what is on the field.
     for (int k = 1; k <= 4; ++k) {
         const int r = platform_.random.below1000();
-        if (r < s_.AnimalRates[PeriodIndex][k] && SpawnFlag[k] == 1)
-            SpawnFlag[k] = 2;
+        if (r < s_.AnimalRates[PeriodIndex][k] && SpawnFlag[k] == Spawn::MayEnter)
+            SpawnFlag[k] = Spawn::EnterNow;
     }
 
     for (Group g : AllGroups) {
         const int k = static_cast<int>(g);
-        if (SpawnFlag[k] != 2)
+        if (SpawnFlag[k] != Spawn::EnterNow)
             continue;
         SlotGroup &slotGroup = group(g);
         for (int i = 1; i <= SlotsPerGroup; ++i) {
@@ -167,11 +167,11 @@ void GameRun::AnimalStep() {
             case Group::RightwardBee:
                 // The bee flies on; the run ends after this tick.
                 if (x > BeeFromLeftReaches[AimPosition])
-                    StopFlag = 1;
+                    StopFlag = Flag::Raised;
                 break;
             case Group::LeftwardBee:
                 if (x < BeeFromRightReaches[AimPosition])
-                    StopFlag = 1;
+                    StopFlag = Flag::Raised;
                 break;
             }
         }

@@ -14,6 +14,13 @@
 
 namespace krumlix {
 
+/// Whether an animal may come in on a channel this tick.
+enum class Spawn : std::int32_t {
+    Blocked = -1, ///< the last one in is still close to the entry
+    MayEnter = 1,
+    EnterNow = 2, ///< the draw let one in
+};
+
 /// Virtual-key codes of the keys the game answers.
 enum class Key : std::uint16_t { Enter = 13, Escape = 27, Space = 32, Left = 37, Right = 39 };
 
@@ -52,7 +59,7 @@ public:
     void drawStillScene();
 
     // The game window's own state, named as the game knows it.
-    std::int32_t StopFlag = 0;
+    Flag StopFlag = Flag::Lowered;
     std::int32_t AimPosition = 4;
     std::int32_t LastShotAim = 4;
     std::int32_t ShotTicks = 0;
@@ -75,9 +82,9 @@ public:
     std::int32_t ShotZoneRight = 0;
     std::int32_t HitBound = 0;
     std::int32_t HitSlot = 0;
-    std::array<std::int32_t, 5> SpawnFlag{}; ///< [1..4]: 1 may spawn, -1 blocked, 2 spawn now
-    std::int32_t BonusCounting = 0;
-    std::int32_t BonusDone = 0;
+    std::array<Spawn, 5> SpawnFlag{}; ///< [1..4]
+    Flag BonusCounting = Flag::Lowered;
+    Flag BonusDone = Flag::Lowered;
 
     /// The slots of the four groups, indexed by `Group` (1..4).
     std::array<SlotGroup, 5> animals;

@@ -82,7 +82,7 @@ TForm1::TForm1(AppContext &context)
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    s_.GameState = -1;
+    s_.GameState = GamePhase::NoRunYet;
     // The game's files are found beside "setup.ini" in the working folder
     // the program was started in.
     s_.ProgramDir = QDir::toNativeSeparators(QFileInfo(QStringLiteral("setup.ini")).absolutePath());
@@ -95,7 +95,9 @@ TForm1::TForm1(AppContext &context)
     game_ = std::make_unique<GameRun>(s_, runPlatform_, *field_, static_cast<GameHost &>(*this));
     repeater_ = std::make_unique<KeyRepeater>(
         context.platform.counter, repeatWaiter_,
-        [this]() -> std::uint32_t { return s_.GameState == 1 ? game_->runsStarted() : 0; },
+        [this]() -> std::uint32_t {
+            return s_.GameState == GamePhase::Running ? game_->runsStarted() : 0;
+        },
         [this](std::uint16_t key) { FormKeyDown(key); });
 
     // On a screen of another pixel ratio the field is drawn afresh from the
@@ -160,7 +162,7 @@ bool TForm1::event(QEvent *event) {
     case QEvent::WindowActivate:
         // The first activation starts the program proper; it runs from the
         // event loop, never inside the event that announced it.
-        if (s_.GameState == -1 && !startupRunning_)
+        if (s_.GameState == GamePhase::NoRunYet && !startupRunning_)
             QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
         break;
     default:
@@ -191,7 +193,7 @@ void TForm1::queueDispatch() {
 }
 
 void TForm1::FormActivate() {
-    if (s_.GameState != -1 || startupRunning_)
+    if (s_.GameState != GamePhase::NoRunYet || startupRunning_)
         return;
     startupRunning_ = true;
     context_.errors.guard([this] {
@@ -236,10 +238,11 @@ void TForm1::keyPressEvent(QKeyEvent *event) {
     // a held Enter that ends a run does not also leave the after-run screen,
     // and one held from the menu does not end the run it started.
     if (event->isAutoRepeat()) {
-        if (s_.GameState != 1 || pressedInRun_.value(key, 0) != game_->runsStarted())
+        if (s_.GameState != GamePhase::Running ||
+            pressedInRun_.value(key, 0) != game_->runsStarted())
             return;
     } else {
-        pressedInRun_.insert(key, s_.GameState == 1 ? game_->runsStarted() : 0);
+        pressedInRun_.insert(key, s_.GameState == GamePhase::Running ? game_->runsStarted() : 0);
     }
     FormKeyDown(key);
     // Any key going down, a letter as much as one of the game's, ends the

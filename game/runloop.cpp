@@ -40,16 +40,16 @@ GameRun::GameRun(SharedState &shared, Platform &platform, Field &field, GameHost
     : s_(shared), platform_(platform), field_(field), host_(host) {}
 
 void GameRun::initialiseRun() {
-    BonusCounting = 0;
-    BonusDone = 0;
-    s_.CloseMode = 1;
+    BonusCounting = Flag::Lowered;
+    BonusDone = Flag::Lowered;
+    s_.CloseMode = CloseModes::RunStarted;
     for (SlotGroup &g : animals)
         g.state.fill(0);
 
     s_.BonusLevel = 3;
     AimPosition = 4;
     AnimPhase = 1;
-    StopFlag = 0;
+    StopFlag = Flag::Lowered;
     TorchTick = 0;
     ShotTicks = 0;
     ShotShownAim = 0;
@@ -85,7 +85,7 @@ void GameRun::initialiseRun() {
 
     host_.setPromptVisible(false);
     host_.hideBonusLabel();
-    s_.GameState = 1;
+    s_.GameState = GamePhase::Running;
     RunStartTime = platform_.counter.now();
 }
 
@@ -115,7 +115,7 @@ void GameRun::StartRun() {
                                             s_.ShotCount * 100.0);
         if (ClockSeconds <= 0)
             break;
-        if (StopFlag == 1) {
+        if (StopFlag == Flag::Raised) {
             s_.BonusLevel = 0;
             break;
         }
@@ -148,7 +148,7 @@ void GameRun::completePeriodScores() {
             sum += ps[i];
         return sum;
     };
-    if (StopFlag == 0)
+    if (StopFlag == Flag::Lowered)
         ps[6] = s_.RunScore - sumUpTo(5);
     // A run that ended early gives the points since the last recorded
     // period to the first period still at 0.
@@ -162,7 +162,7 @@ void GameRun::endRun() {
     host_.fieldChanged();
     settleBonus();
     const BonusGrade &grade = BonusGrades[static_cast<std::size_t>(s_.BonusLevel)];
-    host_.PlayEventSound(StopFlag == 1 ? SoundEvent::TarvilDie : grade.sound);
+    host_.PlayEventSound(StopFlag == Flag::Raised ? SoundEvent::TarvilDie : grade.sound);
     completePeriodScores();
 
     host_.showClock(ClockText);
@@ -171,9 +171,9 @@ void GameRun::endRun() {
     s_.OptimalScore += s_.BonusLevel * 100;
     s_.RunScore += s_.BonusLevel * 100;
 
-    s_.GameState = 0;
-    BonusCounting = 0;
-    BonusDone = s_.BonusLevel < 1 ? 1 : 0;
+    s_.GameState = GamePhase::AfterRun;
+    BonusCounting = Flag::Lowered;
+    BonusDone = s_.BonusLevel < 1 ? Flag::Raised : Flag::Lowered;
     host_.setPromptVisible(true);
     if (s_.BonusLevel >= 1)
         host_.showBonusLabel(QString::fromLatin1(grade.label), grade.labelLeft);
@@ -182,20 +182,20 @@ void GameRun::endRun() {
 }
 
 void GameRun::BonusCountUp() {
-    BonusCounting = 1;
+    BonusCounting = Flag::Raised;
     const std::int32_t n = s_.BonusLevel * 100;
     std::int32_t v = s_.RunScore - n;
     for (std::int32_t i = 0; i < n; ++i) {
         TickStartTime = platform_.counter.now();
         ++v;
         host_.showScore(v);
-        if (StopFlag == 1)
+        if (StopFlag == Flag::Raised)
             break;
         platform_.waiter.waitSince(TickStartTime, TickMilliseconds);
     }
     host_.showScore(s_.RunScore);
-    BonusCounting = 0;
-    BonusDone = 1;
+    BonusCounting = Flag::Lowered;
+    BonusDone = Flag::Raised;
     host_.hideBonusLabel();
 }
 
@@ -216,15 +216,15 @@ void GameRun::CleanUp() {
 void GameRun::FormPaint() {
     if (playing_)
         return;
-    if (s_.GameState == 0)
+    if (s_.GameState == GamePhase::AfterRun)
         CleanUp();
-    else if (s_.GameState == 4)
+    else if (s_.GameState == GamePhase::RunRequested)
         StartRun();
 }
 
 bool GameRun::FormCloseQuery() {
-    if (s_.CloseMode == 1) {
-        StopFlag = 1;
+    if (s_.CloseMode == CloseModes::RunStarted) {
+        StopFlag = Flag::Raised;
         return false;
     }
     return true;

@@ -16,11 +16,11 @@ constexpr std::array<int, 7> LeftwardElephantPoints{0, 0, 0, 2, 3, 5, 7};
 } // namespace
 
 void GameRun::FormKeyDown(std::uint16_t key) {
-    if (s_.GameState == 1) {
+    if (s_.GameState == GamePhase::Running) {
         switch (static_cast<Key>(key)) {
         case Key::Enter:
         case Key::Escape:
-            StopFlag = 1;
+            StopFlag = Flag::Raised;
             break;
         case Key::Left:
             turn(-1);
@@ -37,15 +37,15 @@ void GameRun::FormKeyDown(std::uint16_t key) {
         host_.fieldChanged();
         return;
     }
-    if (s_.GameState != 0 || static_cast<Key>(key) != Key::Enter)
+    if (s_.GameState != GamePhase::AfterRun || static_cast<Key>(key) != Key::Enter)
         return;
-    if (BonusDone == 1) {
+    if (BonusDone == Flag::Raised) {
         host_.showMenu();
         FormPaint();
-    } else if (BonusCounting == 0) {
+    } else if (BonusCounting == Flag::Lowered) {
         BonusCountUp();
     } else {
-        StopFlag = 1;
+        StopFlag = Flag::Raised;
     }
 }
 
@@ -119,7 +119,7 @@ bool GameRun::shootBee(Group g) {
         fromLeft ? HitBound > BeeFromLeftReaches[1] : HitBound < BeeFromRightReaches[7];
     if (reached) {
         // Too late: the bee has already reached the hero. Not a miss.
-        StopFlag = 1;
+        StopFlag = Flag::Raised;
         return true;
     }
     bees.state[HitSlot] = -1;

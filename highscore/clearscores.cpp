@@ -54,7 +54,7 @@ void TForm7::Button1Click() {
     writeClearedHighScores(context_.shared);
     accept();
     LoadHighScores(context_.shared);
-    context_.shared.NewEntryRank = 12;
+    context_.shared.NewEntryRank = LatestGameEntry;
     if (THighscore *menu = context_.windows.Highscore)
         menu->Button10Click();
 }

@@ -38,7 +38,7 @@ constexpr int MenuAreaNumbers[10] = {1, 3, 4, 9, 5, 6, 7, 8, 10, 11};
 THighscore::THighscore(AppContext &context, QWidget *parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("Highscore"));
     applyWindowLook(this, QStringLiteral("Welcome to Krumlix"), QSize(575, 373));
-    context_.shared.CloseMode = 0;
+    context_.shared.CloseMode = CloseModes::MenuStays;
     clicks_ = new ClickWatcher(this);
     buildPictures();
     buildTable();
@@ -138,8 +138,8 @@ template <typename Window> void THighscore::showModal(Window *window) {
 
 void THighscore::Button1Click() {
     SharedState &s = context_.shared;
-    s.CloseMode = 1;
-    s.GameState = 4;
+    s.CloseMode = CloseModes::RunStarted;
+    s.GameState = GamePhase::RunRequested;
     done(QDialog::Accepted);
     GameStarted = 1;
     if (TForm1 *game = context_.windows.Form1) {
@@ -165,13 +165,13 @@ void THighscore::Button5Click() {
 }
 
 void THighscore::Button6Click() {
-    context_.shared.CloseMode = 2;
+    context_.shared.CloseMode = CloseModes::MenuInCharge;
     if (TForm1 *game = context_.windows.Form1)
         game->close();
 }
 
 void THighscore::Button7Click() {
-    context_.shared.StatsEntry = 12;
+    context_.shared.StatsEntry = LatestGameEntry;
     showModal(context_.windows.Stats.data());
 }
 
@@ -182,7 +182,7 @@ void THighscore::Button8Click() {
 
 void THighscore::Button9Click() {
     showModal(context_.windows.Form7.data());
-    if (context_.shared.NewEntryRank == 12)
+    if (context_.shared.NewEntryRank == LatestGameEntry)
         whitenLabels();
 }
 
@@ -247,8 +247,8 @@ void THighscore::Button11Click() {
     recordLatestGame(s);
     // Before the first run there is no run to enter: a table holding scores
     // below zero would otherwise take the empty record of the start-up.
-    s.NewEntryRank = s.GameState == -1 ? 12 : rankOfLatestGame(s);
-    if (s.NewEntryRank == 12)
+    s.NewEntryRank = s.GameState == GamePhase::NoRunYet ? LatestGameEntry : rankOfLatestGame(s);
+    if (s.NewEntryRank == LatestGameEntry)
         return;
     QPointer<TForm6> congratulations = context_.windows.Form6;
     showModal(congratulations.data());
@@ -266,7 +266,7 @@ void THighscore::FormShow() {
 
 void THighscore::FormActivate() {
     SharedState &s = context_.shared;
-    s.CloseMode = 2;
+    s.CloseMode = CloseModes::MenuInCharge;
     if (Tsetup *setup = context_.windows.setup)
         s.DifficultyLevel = setup->RadioGroup1->itemIndex();
     showLevelBadge(s.DifficultyLevel);
@@ -281,10 +281,10 @@ void THighscore::FormActivate() {
         Button11Click();
         if (GameStarted != 1)
             Button10Click();
-        if (s.NewEntryRank < 12)
+        if (s.NewEntryRank < LatestGameEntry)
             Button10Click();
-        s.StatsEntry = 12;
-        if (s.GameState != -1 && context_.windows.Stats &&
+        s.StatsEntry = LatestGameEntry;
+        if (s.GameState != GamePhase::NoRunYet && context_.windows.Stats &&
             context_.windows.Stats->CheckBox1->isChecked())
             showModal(context_.windows.Stats.data());
     });
@@ -304,15 +304,15 @@ void THighscore::showEvent(QShowEvent *event) {
 
 void THighscore::closeEvent(QCloseEvent *event) {
     switch (context_.shared.CloseMode) {
-    case 0:
+    case CloseModes::MenuStays:
         event->ignore();
         return;
-    case 2:
+    case CloseModes::MenuInCharge:
         // The menu is in charge: closing it ends the program.
         if (TForm1 *game = context_.windows.Form1)
             game->close();
         break;
-    default:
+    case CloseModes::RunStarted:
         break;
     }
     QDialog::closeEvent(event);

@@ -80,12 +80,12 @@ std::int32_t rankOfLatestGame(const SharedState &s) {
     // the settings file).
     const std::int32_t level = latest[HighScoreEntry::DifficultyLevel];
     if (level < 0 || level > 4)
-        return 12;
+        return LatestGameEntry;
     for (int i = 1; i <= 10; ++i) {
         if (latest[HighScoreEntry::RunScore] > s.HighScoreTable[i][HighScoreEntry::RunScore])
             return i;
     }
-    return 12;
+    return LatestGameEntry;
 }
 
 void insertLatestGame(SharedState &s, std::int32_t rank, const QString &name, const QDate &today) {

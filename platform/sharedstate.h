@@ -11,13 +11,31 @@
 
 namespace krumlix {
 
+/// Where the game stands, in the values it has always used for them.
+enum class GamePhase : std::int32_t {
+    NoRunYet = -1,    ///< from the start until the first run
+    AfterRun = 0,     ///< the after-run screen, until the menu is back
+    Running = 1,      ///< a run is being played
+    RunRequested = 4, ///< the menu asked for a run; the next paint starts it
+};
+
+/// Who may close the menu window.
+enum class CloseModes : std::int32_t {
+    MenuStays = 0,    ///< nothing may close the menu
+    RunStarted = 1,   ///< a run was started from it
+    MenuInCharge = 2, ///< its close box ends the program
+};
+
+/// A yes-or-no state of the game, kept as the 0 or 1 it has always been.
+enum class Flag : std::int32_t { Lowered = 0, Raised = 1 };
+
 /// The process-wide variables through which the windows share the game.
 /// One instance lives as long as the program (owned by the entry point, or
 /// by a test); the windows hold a reference to it. Arrays keep the 1-based
 /// numbering of the game by leaving index 0 unused where the game counts from 1.
 struct SharedState {
-    std::int32_t GameState = -1; ///< -1 no run yet, 4 run requested, 1 run, 0 after-run screen
-    std::int32_t CloseMode = 0;  ///< 0 menu may not close, 1 run started, 2 menu in charge
+    GamePhase GameState = GamePhase::NoRunYet;
+    CloseModes CloseMode = CloseModes::MenuStays;
     std::int32_t DifficultyLevel = 0;
     std::int32_t RunScore = 0;
     std::int32_t OptimalScore = 0;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "systemplatform.h"
 
+#include "logging.h"
+
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QEventLoop>
@@ -62,8 +64,9 @@ SystemPlatform::SystemPlatform()
 
 void DesktopBrowser::open(const QUrl &url) {
     // Through the desktop's own opener (xdg-open); what it says is not ours
-    // to report.
-    QDesktopServices::openUrl(url);
+    // to report, but that there was none is noted.
+    if (!QDesktopServices::openUrl(url))
+        qCWarning(lcDesktop) << "the desktop could not open" << url.toString();
 }
 
 } // namespace krumlix

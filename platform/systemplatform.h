@@ -76,6 +76,7 @@ public:
 
 private:
     bool wayland_;
+    bool setFailed_ = false; ///< said once, not on every set
     struct Connection;
     std::unique_ptr<Connection> connection_;
 };

@@ -2,6 +2,7 @@
 #include "textfile.h"
 
 #include "errors.h"
+#include "logging.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace krumlix {
@@ -109,7 +111,10 @@ void replaceFile(const QString &path, const QByteArray &text) {
         // A folder that refuses the temporary file (EACCES where the player
         // may not write in it, EPERM where it is immutable or on some
         // network file systems) may still hold a file the player may write.
-        writeInPlace(path, text, errno ? errno : EACCES);
+        const int refusal = errno ? errno : EACCES;
+        qCWarning(lcFiles).nospace() << "no temporary file beside " << path << " ("
+                                     << std::strerror(refusal) << "): written in place";
+        writeInPlace(path, text, refusal);
         return;
     }
     // The data must be on disk, whole, before the old file is replaced: a

@@ -88,7 +88,7 @@ private slots:
             } else {
                 enteredAtThreeMinutes = rig.shared.ElephantCount + rig.shared.BeeCount;
                 QCOMPARE(rig.game.PeriodIndex, 0);
-                rig.game.StopFlag = 1;
+                rig.game.StopFlag = Flag::Raised;
             }
         });
         rig.playRun();
@@ -158,7 +158,7 @@ private slots:
                       i == SlotsPerGroup ? -3 : 1);
         rig.letInNextTick({group});
         rig.step();
-        QCOMPARE(rig.game.SpawnFlag[k], 2);
+        QCOMPARE(rig.game.SpawnFlag[k], Spawn::EnterNow);
         QCOMPARE(entered(rig.shared, group), 0);
         QCOMPARE(rig.shared.OptimalScore, 0);
         for (int i = 1; i < SlotsPerGroup; ++i)
@@ -287,7 +287,7 @@ private slots:
         int reachedOn = 0;
         for (int t = 1; t <= 60 && reachedOn == 0; ++t) {
             rig.step();
-            if (rig.game.StopFlag == 1)
+            if (rig.game.StopFlag == Flag::Raised)
                 reachedOn = t;
         }
         QCOMPARE(reachedOn, reachTick);
@@ -323,7 +323,7 @@ private slots:
         int reachedOn = 0;
         for (int t = 1; t <= 60 && reachedOn == 0; ++t) {
             rig.step();
-            if (rig.game.StopFlag == 1)
+            if (rig.game.StopFlag == Flag::Raised)
                 reachedOn = t;
             if (t == turnAfterTick)
                 rig.turnTo(turnTo);

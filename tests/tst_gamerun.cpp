@@ -37,17 +37,17 @@ private slots:
     // game goes to the after-run screen and the prompt shows.
     void runEndsByTime() {
         Rig rig;
-        rig.shared.GameState = 4;
+        rig.shared.GameState = GamePhase::RunRequested;
         rig.game.FormPaint();
-        QCOMPARE(rig.shared.GameState, 0);
+        QCOMPARE(rig.shared.GameState, GamePhase::AfterRun);
         QCOMPARE(rig.game.ClockText, QStringLiteral("0:00"));
         QCOMPARE(rig.host.clocks.last(), QStringLiteral("0:00"));
         // Ticks of exactly 50 ms: the one at 184,000 ms is the last.
         QCOMPARE(rig.game.ticksPlayed(), 184000 / 50 + 1);
         QVERIFY(rig.host.promptVisible);
-        QCOMPARE(rig.game.StopFlag, 0);
+        QCOMPARE(rig.game.StopFlag, Flag::Lowered);
         QCOMPARE(rig.host.sounds.back(), SoundEvent::TarvilFinish);
-        QCOMPARE(rig.game.BonusDone, 1);
+        QCOMPARE(rig.game.BonusDone, Flag::Raised);
         QVERIFY(rig.host.repaints > 0);
     }
 
@@ -153,10 +153,10 @@ private slots:
         Rig rig;
         rig.everyTick([&](int seconds) {
             if (seconds == 120)
-                rig.game.StopFlag = 1;
+                rig.game.StopFlag = Flag::Raised;
         });
         rig.game.StartRun();
-        QCOMPARE(rig.shared.GameState, 0);
+        QCOMPARE(rig.shared.GameState, GamePhase::AfterRun);
         QCOMPARE(rig.shared.BonusLevel, 0);
         QCOMPARE(rig.host.sounds.back(), SoundEvent::TarvilDie);
         // Raised in the wait after the first tick of 2:00 (at 63,050 ms); the
@@ -181,12 +181,12 @@ private slots:
         rig.everyTick([&](int) {
             rig.shared.ShotCount = 10; // a perfect hitrate
             if (rig.game.TickStartTime - rig.game.RunStartTime == stopAfter)
-                rig.game.StopFlag = 1;
+                rig.game.StopFlag = Flag::Raised;
         });
         rig.game.StartRun();
         QCOMPARE(rig.shared.BonusLevel * 100, bonus);
         QCOMPARE(rig.shared.RunScore, bonus);
-        QCOMPARE(rig.game.StopFlag, 1);
+        QCOMPARE(rig.game.StopFlag, Flag::Raised);
         // The raised flag chooses the sound, also for a run that kept its bonus.
         QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::TarvilDie});
     }
@@ -201,7 +201,7 @@ private slots:
                 rig.shared.MissCount = 1;
             }
             if (seconds == 149)
-                rig.game.StopFlag = 1;
+                rig.game.StopFlag = Flag::Raised;
         });
         rig.game.StartRun();
         QCOMPARE(rig.host.hitrates.front(), 0.0f);
@@ -218,10 +218,10 @@ private slots:
         });
         rig.game.StartRun();
         QVERIFY(refused);
-        QCOMPARE(rig.game.StopFlag, 1);
+        QCOMPARE(rig.game.StopFlag, Flag::Raised);
         QCOMPARE(rig.game.ClockText, QStringLiteral("1:40"));
         // After the run the menu is in charge again and closing is allowed.
-        rig.shared.CloseMode = 2;
+        rig.shared.CloseMode = CloseModes::MenuInCharge;
         QVERIFY(rig.game.FormCloseQuery());
     }
 };

@@ -118,7 +118,7 @@ private slots:
         std::function<void(QWidget *)> onMenu = [&](QWidget *modal) {
             ++menusSeen;
             QCOMPARE(modal, &w.menu());
-            QCOMPARE(w.shared.CloseMode, 2);
+            QCOMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
             // The shortest delay and the fastest rate: a quarter second, then
             // 30 repeats a second.
             QCOMPARE(w.fake.keyboard.current, whileRunning);
@@ -131,7 +131,7 @@ private slots:
         w.game().show();
         QTRY_COMPARE(menusSeen, 1);
         // The run has been played inside the activation, under the virtual clock.
-        QTRY_COMPARE(w.shared.GameState, 0);
+        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QCOMPARE(clocks.first(), QStringLiteral("3:03"));
         QVERIFY(clocks.contains(QStringLiteral("1:00")));
         QCOMPARE(w.game().Label1->text(), QStringLiteral("0:00"));
@@ -215,7 +215,7 @@ private slots:
         bool holding = false;
         w.fake.waiter.beforeEvents = [&] {
             const QString shown = game.Label1->text();
-            if (held >= 5 && w.shared.GameState == 1) {
+            if (held >= 5 && w.shared.GameState == GamePhase::Running) {
                 if (held == 5 && shown == QStringLiteral("2:50") && game.game().AimPosition == 4) {
                     keyDown(&game, Qt::Key_Left, false);
                     keyDown(&game, Qt::Key_Left, false, true);
@@ -240,7 +240,7 @@ private slots:
             if (held <= 1 && shown == QStringLiteral("2:59"))
                 keyDown(&game, startKey, true);
             if (held >= 2 && held <= 4 && shown == QStringLiteral("2:50") &&
-                w.shared.GameState == 1) {
+                w.shared.GameState == GamePhase::Running) {
                 if (held == 2) {
                     for (int i = 0; i < 3; ++i)
                         keyDown(&game, Qt::Key_Right, i > 0);
@@ -267,7 +267,7 @@ private slots:
         };
         test::whenModal(onMenu);
         game.show();
-        QTRY_COMPARE(w.shared.GameState, 0);
+        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         // After the run: repeats of the Enter that ended it, then a fresh
         // Enter whose repeats reach the menu it opens.
         QTimer watcher; // answers a menu that comes, wanted or not
@@ -288,7 +288,7 @@ private slots:
         QCOMPARE(game.Label1->text(), clock);
         QCOMPARE(menusSeen, menus);
         QCOMPARE(menuStayed, held == 4);
-        QCOMPARE(w.shared.GameState, 0);
+        QCOMPARE(w.shared.GameState, GamePhase::AfterRun);
     }
 
     // The start-up in its order: the settings applied, the sound window's
@@ -351,10 +351,10 @@ private slots:
         };
         test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_Space); });
         w.game().show();
-        QTRY_COMPARE(w.shared.GameState, 0);
+        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QVERIFY(closeTried);
         QVERIFY(w.game().isVisible());
-        QCOMPARE(w.game().game().StopFlag, 1);
+        QCOMPARE(w.game().game().StopFlag, Flag::Raised);
         QCOMPARE(w.game().Label1->text(), QStringLiteral("2:00"));
         QCOMPARE(w.programEnds, 0);
     }
@@ -382,9 +382,9 @@ private slots:
         };
         test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_A); });
         w.game().show();
-        QTRY_COMPARE(w.shared.GameState, 0);
+        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QCOMPARE(hitrateShown, QStringLiteral("66,67"));
-        QCOMPARE(w.game().game().StopFlag, 1);
+        QCOMPARE(w.game().game().StopFlag, Flag::Raised);
     }
 
     // A run that earns a bonus shows its grade on the after-run screen, at
@@ -411,7 +411,7 @@ private slots:
         };
         test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_A); });
         w.game().show();
-        QTRY_COMPARE(w.shared.GameState, 0);
+        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QLabel *label = w.game().Label56;
         QVERIFY(label->isVisible());
         QCOMPARE(label->text(), text);

@@ -7,6 +7,7 @@
 #include "highscore/nameentry.h"
 #include "stats/statswindow.h"
 #include "support/gamewindows.h"
+#include "support/modalwatchdog.h"
 #include "support/tempgame.h"
 #include "support/widgetchecks.h"
 #include "widgets/heldkeys.h"
@@ -46,7 +47,7 @@ std::function<void(TForm6 &)> enterName(const QString &name) {
 /// activation has been answered).
 void menuAfterRun(test::GameWindows &w, int score, const std::function<void(TForm6 &)> &answer,
                   const std::function<void()> &whileOpen) {
-    w.shared.GameState = 0;
+    w.shared.GameState = GamePhase::AfterRun;
     w.shared.RunScore = score;
     w.shared.DifficultyLevel = 2;
     w.setup().RadioGroup1->setItemIndex(2);
@@ -57,13 +58,13 @@ void menuAfterRun(test::GameWindows &w, int score, const std::function<void(TFor
             if (dialog->isVisible()) // an answer that failed to close it
                 dialog->done(0);
             test::whenModal([&w, whileOpen](QWidget *) {
-                QTest::qWait(20);
+                QTRY_COMPARE(w.shared.StatsEntry, LatestGameEntry);
                 whileOpen();
                 w.menu().done(0);
             });
             return;
         }
-        QTest::qWait(20);
+        QTRY_COMPARE(w.shared.StatsEntry, LatestGameEntry);
         whileOpen();
         w.menu().done(0);
     });
@@ -71,37 +72,9 @@ void menuAfterRun(test::GameWindows &w, int score, const std::function<void(TFor
 }
 
 /// Runs `action` once `target` is the modal window on top.
-void whenOnTop(QWidget *target, std::function<void()> action) {
-    auto *timer = new QTimer;
-    timer->setInterval(2);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        if (QApplication::activeModalWidget() == target) {
-            timer->stop();
-            timer->deleteLater();
-            action();
-        }
-    });
-    timer->start();
+void whenOnTop(QWidget *target, const std::function<void()> &action) {
+    test::whenModal([action](QWidget *) { action(); }, target);
 }
-
-/// After five seconds closes the modal window on top, one every 100 ms, and
-/// notes that it had to: a window that opens unasked cannot hang the test.
-struct ModalWatchdog {
-    QTimer timer;
-    int ticks = 0;
-    bool fired = false;
-    ModalWatchdog() {
-        timer.setInterval(100);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (++ticks < 50)
-                return;
-            fired = true;
-            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                modal->done(0);
-        });
-        timer.start();
-    }
-};
 
 /// Minimises the window and restores it twice, as a taskbar does.
 void minimiseAndRestoreTwice(QWidget *window) {
@@ -125,8 +98,7 @@ private slots:
         bool statsOpened = false;
         test::whenModal([&](QWidget *modal) {
             statsOpened = modal == w.context.windows.Stats;
-            QTest::qWait(20);
-            QCOMPARE(w.menu().nameLabel(3)->text(), QStringLiteral("Tarvil        "));
+            QTRY_COMPARE(w.menu().nameLabel(3)->text(), QStringLiteral("Tarvil        "));
             QCOMPARE(w.menu().dateLabel(3)->text(), QStringLiteral("March 31st 1999    "));
             QCOMPARE(w.menu().efficiencyLabel(3)->text(), QStringLiteral("0,00 %"));
             QCOMPARE(w.menu().pointsLabel(3)->text(), QStringLiteral("0"));
@@ -137,7 +109,7 @@ private slots:
             QCOMPARE(w.menu().pointsLabel(3)->geometry().right() + 1, THighscore::PointsRight);
             for (int r = 1; r <= 10; ++r)
                 QCOMPARE(colourOf(w.menu().nameLabel(r)), QColor(Qt::white));
-            QCOMPARE(w.shared.CloseMode, 2);
+            QCOMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
             w.menu().done(0);
         });
         w.menu().exec();
@@ -186,7 +158,7 @@ private slots:
         test::GameWindows w;
         w.context.windows.Stats->CheckBox1->setChecked(true);
         bool statsOpened = false;
-        w.shared.GameState = 0;
+        w.shared.GameState = GamePhase::AfterRun;
         test::whenModal([&](QWidget *modal) {
             statsOpened = modal == w.context.windows.Stats;
             static_cast<QDialog *>(modal)->done(0);
@@ -211,13 +183,13 @@ private slots:
         test::GameWindows w;
         saveHundreds(w);
         w.context.windows.Stats->CheckBox1->setChecked(true);
-        w.shared.GameState = 0;
+        w.shared.GameState = GamePhase::AfterRun;
         w.shared.RunScore = 700;
         w.shared.DifficultyLevel = 2;
         w.setup().RadioGroup1->setItemIndex(2);
         TForm6 *form6 = w.context.windows.Form6;
         TStats *stats = w.context.windows.Stats;
-        ModalWatchdog watchdog;
+        test::ModalWatchdog watchdog;
         int statsOpenings = 0;
         std::pair<std::int32_t, int> statsAfter; // entry 3's points, track bar
         whenOnTop(form6, [&] {
@@ -244,7 +216,7 @@ private slots:
             });
         });
         w.menu().exec();
-        QVERIFY(!watchdog.fired);
+        QVERIFY(watchdog.closed.isEmpty());
         QCOMPARE(statsOpenings, 1);
         QCOMPARE(statsAfter, std::make_pair(std::int32_t{12345}, 2));
         QCOMPARE(w.fake.sound.played.count(
@@ -272,8 +244,8 @@ private slots:
         test::GameWindows w;
         test::whenModal([key](QWidget *modal) { QTest::keyClick(modal, Qt::Key(key)); });
         w.menu().exec();
-        QCOMPARE(w.shared.GameState, 4);
-        QCOMPARE(w.shared.CloseMode, 1);
+        QCOMPARE(w.shared.GameState, GamePhase::RunRequested);
+        QCOMPARE(w.shared.CloseMode, CloseModes::RunStarted);
         QCOMPARE(w.menu().GameStarted, 1);
     }
 
@@ -281,7 +253,7 @@ private slots:
     void closingTheMenuEndsTheProgram() {
         test::GameWindows w;
         test::whenModal([&](QWidget *modal) {
-            QTest::qWait(20);
+            QTRY_COMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
             modal->close();
         });
         w.menu().exec();
@@ -293,13 +265,12 @@ private slots:
         test::GameWindows w;
         QFile::remove(w.folder.dir.filePath(QStringLiteral("tarvil.hig")));
         test::whenModal([&](QWidget *) {
-            QTest::qWait(20);
-            QCOMPARE(w.shared.CloseMode, 2);
+            QTRY_COMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
             w.menu().Button1Click();
         });
         w.menu().exec();
         QCOMPARE(w.fake.messages.texts, QStringList{QStringLiteral("File not found")});
-        QCOMPARE(w.shared.GameState, 4);
+        QCOMPARE(w.shared.GameState, GamePhase::RunRequested);
     }
 
     // "Yes" writes the cleared table, also where there was none, and shows
@@ -505,7 +476,7 @@ private slots:
         bool openAfterKey = false;
         bool closedByCloseBox = false;
         test::whenModal([&](QWidget *modal) {
-            QTest::qWait(10);
+            QTRY_VERIFY(modal->isActiveWindow());
             for (QPushButton *b : modal->findChildren<QPushButton *>()) {
                 if (b->text() == button) {
                     b->setFocus();

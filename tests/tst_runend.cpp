@@ -58,7 +58,7 @@ struct Marksman {
             if (hitsDone < hits && alone)
                 rig.letInNextTick({Group::RightwardElephant});
         }
-        if (endKey != 0 && game.ClockSeconds == 60 && game.StopFlag == 0)
+        if (endKey != 0 && game.ClockSeconds == 60 && game.StopFlag == Flag::Lowered)
             game.FormKeyDown(static_cast<std::uint16_t>(endKey));
     }
 
@@ -162,9 +162,9 @@ private slots:
             QCOMPARE(rig.host.bonusText, label);
             QCOMPARE(rig.host.bonusLeft, labelLeft);
         }
-        QCOMPARE(rig.game.BonusDone, grade > 0 ? 0 : 1);
-        QCOMPARE(rig.game.BonusCounting, 0);
-        QCOMPARE(rig.shared.GameState, 0);
+        QCOMPARE(rig.game.BonusDone, grade > 0 ? Flag::Lowered : Flag::Raised);
+        QCOMPARE(rig.game.BonusCounting, Flag::Lowered);
+        QCOMPARE(rig.shared.GameState, GamePhase::AfterRun);
         QVERIFY(rig.host.promptVisible);
     }
 
@@ -220,7 +220,7 @@ private slots:
         rig.playRun();
         QVERIFY(plan.isEmpty());
         QCOMPARE(stalled, stallAt > 0);
-        QCOMPARE(rig.game.StopFlag, endAt > 0 ? 1 : 0);
+        QCOMPARE(rig.game.StopFlag, endAt > 0 ? Flag::Raised : Flag::Lowered);
         const auto &ps = rig.shared.PeriodScore;
         QCOMPARE(QList<int>(ps.begin() + 1, ps.end()), expected);
         QCOMPARE(ps[1] + ps[2] + ps[3] + ps[4] + ps[5] + ps[6], rig.shared.RunScore);
@@ -250,7 +250,7 @@ private slots:
         rig.afterEveryTick([&] {
             times.push_back(rig.fake.counter.time);
             shown.push_back(rig.host.scores.back());
-            countingSeen += rig.game.BonusCounting;
+            countingSeen += int(rig.game.BonusCounting);
         });
         rig.press(Key::Enter);
 
@@ -266,8 +266,8 @@ private slots:
             if (i > 0)
                 QCOMPARE(times[i] - times[i - 1], 50u);
         }
-        QCOMPARE(rig.game.BonusCounting, 0);
-        QCOMPARE(rig.game.BonusDone, 1);
+        QCOMPARE(rig.game.BonusCounting, Flag::Lowered);
+        QCOMPARE(rig.game.BonusDone, Flag::Raised);
         QVERIFY(!rig.host.bonusVisible);
         QCOMPARE(rig.host.menus, 0);
     }
@@ -291,7 +291,7 @@ private slots:
         expected.push_back(rig.shared.RunScore);
         QCOMPARE(rig.host.scores, expected);
         QCOMPARE(waits, 10);
-        QCOMPARE(rig.game.BonusDone, 1);
+        QCOMPARE(rig.game.BonusDone, Flag::Raised);
         QCOMPARE(rig.host.menus, 0);
         rig.press(Key::Enter);
         QCOMPARE(rig.host.menus, 1);
@@ -324,18 +324,18 @@ private slots:
         QFETCH(int, menus);
         RuleRig rig;
         rig.playRun();
-        QCOMPARE(rig.shared.GameState, 0);
+        QCOMPARE(rig.shared.GameState, GamePhase::AfterRun);
         // As if the run had earned 100 points of bonus.
         rig.shared.BonusLevel = 1;
         rig.shared.RunScore = 100;
-        rig.game.BonusDone = done;
-        rig.game.BonusCounting = counting;
+        rig.game.BonusDone = Flag(done);
+        rig.game.BonusCounting = Flag(counting);
         rig.host.scores.clear();
         rig.game.FormKeyDown(static_cast<std::uint16_t>(key));
         QCOMPARE(int(rig.host.scores.size()), countsUp ? 101 : 0);
-        QCOMPARE(rig.game.StopFlag, stop);
+        QCOMPARE(int(rig.game.StopFlag), stop);
         QCOMPARE(rig.host.menus, menus);
-        QCOMPARE(rig.game.BonusDone, countsUp ? 1 : done);
+        QCOMPARE(rig.game.BonusDone, countsUp ? Flag::Raised : Flag(done));
     }
 
     // Without a bonus the first Enter shows the menu; when it closes, the
@@ -351,12 +351,12 @@ private slots:
         RuleRig rig;
         rig.host.level = 0;
         rig.playRun();
-        QCOMPARE(rig.game.BonusDone, 1);
-        rig.host.onMenu = [&] { rig.shared.GameState = menuState; };
+        QCOMPARE(rig.game.BonusDone, Flag::Raised);
+        rig.host.onMenu = [&] { rig.shared.GameState = GamePhase(menuState); };
         rig.host.clocks.clear();
         rig.press(Key::Enter);
         QCOMPARE(rig.host.menus, 1);
-        QCOMPARE(rig.shared.GameState, 0);
+        QCOMPARE(rig.shared.GameState, GamePhase::AfterRun);
         if (menuState == 4) {
             QCOMPARE(rig.host.clocks.first(), QStringLiteral("3:04"));
             QCOMPARE(rig.host.clocks.last(), QStringLiteral("0:00"));

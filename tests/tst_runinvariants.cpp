@@ -125,7 +125,7 @@ private slots:
             const int periods = s.PeriodScore[1] + s.PeriodScore[2] + s.PeriodScore[3] +
                                 s.PeriodScore[4] + s.PeriodScore[5] + s.PeriodScore[6];
             const QByteArray where = "seed " + QByteArray::number(seed);
-            QCOMPARE(s.GameState, 0);
+            QCOMPARE(s.GameState, GamePhase::AfterRun);
             // The periods are completed before the bonus is added.
             QVERIFY2(periods == s.RunScore - bonus, where);
             QVERIFY2(s.OptimalScore == 7 * s.ElephantCount + 3 * s.BeeCount + bonus, where);
@@ -137,7 +137,7 @@ private slots:
                      where);
             QVERIFY2(s.DifficultyLevel >= 2 || bonus == 0, where);
 
-            ++(run.rig.game.StopFlag == 1 ? tally.stops : tally.timeOuts);
+            ++(run.rig.game.StopFlag == Flag::Raised ? tally.stops : tally.timeOuts);
             tally.bonuses += bonus > 0;
             tally.reachedShots += run.reachedShots;
             tally.escapes += s.ElephantEscapeCount;

@@ -94,7 +94,7 @@ private slots:
             QCOMPARE(elephantCounters(rig.shared), oneHitFor(points));
             QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::ElephantDie});
         }
-        QCOMPARE(rig.game.StopFlag, 0);
+        QCOMPARE(rig.game.StopFlag, Flag::Lowered);
     }
 
     // Two elephants in one zone, one from each side: the one for which the
@@ -216,21 +216,21 @@ private slots:
             QCOMPARE(rig.shared.BeeHitCount, 1);
             QCOMPARE(rig.shared.RunScore, 3);
             QCOMPARE(rig.shared.MissCount, 0);
-            QCOMPARE(rig.game.StopFlag, 0);
+            QCOMPARE(rig.game.StopFlag, Flag::Lowered);
             QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::BeeDie});
         } else if (outcome == QLatin1String("reached")) {
             QCOMPARE(rig.game.group(group).state[2], 1);
             QCOMPARE(rig.shared.BeeHitCount, 0);
             QCOMPARE(rig.shared.RunScore, 0);
             QCOMPARE(rig.shared.MissCount, 0);
-            QCOMPARE(rig.game.StopFlag, 1);
+            QCOMPARE(rig.game.StopFlag, Flag::Raised);
             QVERIFY(rig.host.sounds.empty());
         } else {
             QCOMPARE(rig.game.group(group).state[2], 1);
             QCOMPARE(rig.shared.BeeHitCount, 0);
             QCOMPARE(rig.shared.RunScore, -2);
             QCOMPARE(rig.shared.MissCount, 1);
-            QCOMPARE(rig.game.StopFlag, 0);
+            QCOMPARE(rig.game.StopFlag, Flag::Lowered);
         }
     }
 
@@ -356,7 +356,7 @@ private slots:
         RuleRig rig;
         rig.prepareMidRun();
         rig.game.FormKeyDown(static_cast<std::uint16_t>(key));
-        QCOMPARE(rig.game.StopFlag, stop);
+        QCOMPARE(int(rig.game.StopFlag), stop);
         QCOMPARE(rig.game.AimPosition, 4);
         QCOMPARE(rig.shared.ShotCount, 0);
     }

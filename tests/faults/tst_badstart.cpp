@@ -127,7 +127,7 @@ int startPlayAndQuit(test::GameWindows &w, const std::function<void()> &atStart,
             return;
         }
         ++menus;
-        QTest::qWait(20); // the menu's own activation
+        QTRY_COMPARE(w.shared.CloseMode, CloseModes::MenuInCharge); // the activation
         if (menus == 1) {
             atStart();
             QTest::keyClick(modal, Qt::Key_Return);
@@ -138,7 +138,8 @@ int startPlayAndQuit(test::GameWindows &w, const std::function<void()> &atStart,
     };
     test::whenModal(onModal);
     w.game().show();
-    if (!QTest::qWaitFor([&] { return menus == 1 && w.shared.GameState == 0; }, 20000))
+    if (!QTest::qWaitFor([&] { return menus == 1 && w.shared.GameState == GamePhase::AfterRun; },
+                         20000))
         return menus;
     test::whenModal(onModal);
     QTest::keyClick(&w.game(), Qt::Key_Return); // the after-run screen's Enter
@@ -197,7 +198,7 @@ private slots:
                     QCOMPARE(told, QStringLiteral("Cannot open file setup.ini"));
                 else
                     QVERIFY2(saysNotInteger(told, firstLine(bytes)), qPrintable(told.left(200)));
-                QCOMPARE(w.shared.CloseMode, 2);
+                QCOMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
                 atMenu = whatIsAt(w, name);
             },
             [&] {
@@ -256,7 +257,7 @@ private slots:
             [&] {
                 QCOMPARE(others, QStringList());
                 QCOMPARE(w.fake.messages.texts, once);
-                QCOMPARE(w.shared.CloseMode, 2);
+                QCOMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
                 if (content == Random) { // any 32-bit values: the table shows them
                     HighScoreEntry entries[10];
                     decodeHighScores(before, entries);

@@ -65,13 +65,15 @@ struct GameWindows {
     Tsetup &setup() { return *context.windows.setup; }
 };
 
-/// Runs `action` as soon as a modal window is open (checked every few
-/// milliseconds of real time, from inside its own event loop).
-inline void whenModal(std::function<void(QWidget *)> action) {
+/// Runs `action` as soon as a modal window is open, or `target` when one is
+/// given is the modal window on top (checked every few milliseconds of real
+/// time, from inside its own event loop).
+inline void whenModal(std::function<void(QWidget *)> action, QWidget *target = nullptr) {
     auto *timer = new QTimer;
     timer->setInterval(2);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action, target] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && (!target || modal == target)) {
             timer->stop();
             timer->deleteLater();
             action(modal);

@@ -44,14 +44,14 @@ struct RuleRig {
 
     /// Plays a whole run, started by the paint dispatch as after the menu.
     void playRun() {
-        shared.GameState = 4;
+        shared.GameState = GamePhase::RunRequested;
         game.FormPaint();
     }
 
     /// A run under way at 2:50 with an empty, black field: every slot free
     /// at its entry, all rates 999, the hero facing up. For single ticks.
     void prepareMidRun() {
-        shared.GameState = 1;
+        shared.GameState = GamePhase::Running;
         shared.BonusLevel = 3;
         game.ClockSeconds = 170;
         game.PeriodIndex = 0;
