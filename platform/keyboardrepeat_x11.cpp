@@ -38,11 +38,12 @@ X11KeyboardRepeat::X11KeyboardRepeat()
     int reason = 0;
     connection_->display = XkbOpenDisplay(nullptr, nullptr, nullptr, &major, &minor, &reason);
     if (!connection_->display) {
-        const char *why = reason == XkbOD_ConnectionRefused ? "the X server refused the connection"
-                          : reason == XkbOD_NonXkbServer ? "the X server has no keyboard extension"
-                          : reason == XkbOD_BadServerVersion
-                              ? "the X server's keyboard extension is too old"
-                              : "the X server could not be reached";
+        const char *why =
+            qEnvironmentVariableIsEmpty("DISPLAY") ? "no X display is set"
+            : reason == XkbOD_ConnectionRefused    ? "the X server refused the connection"
+            : reason == XkbOD_NonXkbServer         ? "the X server has no keyboard extension"
+            : reason == XkbOD_BadServerVersion     ? "the X server's keyboard extension is too old"
+                                                   : "the X server could not be reached";
         qCWarning(lcKeyboard).nospace() << "the keyboard repeat cannot be read or set on display "
                                         << qgetenv("DISPLAY") << ": " << why;
     }

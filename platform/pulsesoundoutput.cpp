@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pulsesoundoutput.h"
 
+#include "logging.h"
 #include "wavedecoder.h"
 
 #include <fcntl.h>
@@ -235,12 +236,20 @@ private:
             return found->second.samples;
         Decoded fresh;
         Stamp read;
-        if (now)
+        QString why = QStringLiteral("no such regular file");
+        if (now) {
+            why = QStringLiteral("it could not be read");
             if (const auto bytes = readSoundFile(path, read)) {
                 fresh.stamp = read;
-                if (auto samples = decodeWave(*bytes))
+                if (auto samples = decodeWave(*bytes, &why))
                     fresh.samples = std::make_shared<const Samples>(std::move(*samples));
             }
+        }
+        // Said once for each state of the file: the result is kept until
+        // the file changes.
+        if (!fresh.samples && !path.isEmpty())
+            qCWarning(lcSound).nospace()
+                << "the wave file " << QString::fromLocal8Bit(path) << " cannot be played: " << why;
         return (cache_[path] = std::move(fresh)).samples;
     }
 
@@ -287,7 +296,16 @@ private:
                 return s == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(s);
             }) &&
             pa_context_get_state(context_) == PA_CONTEXT_READY;
+        if (!connected && !serverWarned_) {
+            serverWarned_ = true;
+            const char *server = context_ ? pa_context_get_server(context_) : nullptr;
+            qCWarning(lcSound).nospace()
+                << "no sound server" << (server ? " at " : "") << (server ? server : "") << ": "
+                << pa_strerror(context_ ? pa_context_errno(context_) : PA_ERR_INTERNAL)
+                << "; the game plays silently";
+        }
         if (connected) {
+            serverWarned_ = false;
             const pa_sample_spec spec{PA_SAMPLE_S16LE, std::uint32_t(PlaybackRate),
                                       std::uint8_t(PlaybackChannels)};
             stream_ =
@@ -453,6 +471,7 @@ private:
     // The worker's own, and the main loop's under its lock.
     std::map<QByteArray, Decoded> cache_;
     std::optional<Clock::time_point> lastAttempt_;
+    bool serverWarned_ = false; ///< the server's absence said once, until it is back
     pa_threaded_mainloop *loop_ = nullptr;
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;

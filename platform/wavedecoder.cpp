@@ -136,35 +136,43 @@ private:
 
 } // namespace
 
-std::optional<std::vector<std::int16_t>> decodeWave(const QByteArray &bytes) {
+std::optional<std::vector<std::int16_t>> decodeWave(const QByteArray &bytes, QString *why) {
+    const auto refuse = [why](const char *reason) -> std::optional<std::vector<std::int16_t>> {
+        if (why)
+            *why = QString::fromUtf8(reason);
+        return std::nullopt;
+    };
     // Only wave files go to the library, which would read many other kinds.
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
-        return std::nullopt;
+        return refuse("no RIFF wave file");
     Memory source{bytes};
     SF_VIRTUAL_IO io = memoryIo();
     SF_INFO info{};
     std::unique_ptr<SNDFILE, CloseFile> file(sf_open_virtual(&io, SFM_READ, &info, &source));
-    if (!file)
+    if (!file) {
+        if (why)
+            *why = QString::fromUtf8(sf_strerror(nullptr));
         return std::nullopt;
+    }
     const int major = info.format & SF_FORMAT_TYPEMASK;
     const int channels = info.channels;
     if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || channels < 1 ||
         channels > MaxChannels || info.samplerate < MinRate || info.samplerate > MaxRate)
-        return std::nullopt;
+        return refuse("a kind of wave file the game does not play (channels or rate)");
     const auto maxFrames = sf_count_t(MaxSoundSeconds * info.samplerate);
     if (info.frames > maxFrames)
-        return std::nullopt;
+        return refuse("longer than ten minutes");
 
     Converter converter(info.samplerate, info.frames);
     if (!converter.ready())
-        return std::nullopt;
+        return refuse("no converter for its rate");
     std::vector<float> read(std::size_t(Block) * std::size_t(channels));
     std::vector<float> stereo(std::size_t(Block) * PlaybackChannels);
     sf_count_t total = 0;
     for (sf_count_t got; (got = sf_readf_float(file.get(), read.data(), Block)) > 0;) {
         total += got;
         if (total > maxFrames)
-            return std::nullopt;
+            return refuse("longer than ten minutes");
         // Left and right of a frame: mono on both sides, more channels mixed.
         for (sf_count_t f = 0; f < got; ++f) {
             const float *frame = read.data() + f * channels;

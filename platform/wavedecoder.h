@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstdint>
 #include <optional>
@@ -21,7 +22,9 @@ constexpr double MaxSoundSeconds = 600;
 /// A-law and the other encodings it knows in a wave file; 1 to 32 channels
 /// (mono is put on both sides, more than two are mixed down) at 1000 to
 /// 384000 Hz, converted to the playback rate by libsamplerate.
-/// Nothing when the bytes are no such file or hold more than MaxSoundSeconds.
-std::optional<std::vector<std::int16_t>> decodeWave(const QByteArray &bytes);
+/// Nothing when the bytes are no such file or hold more than MaxSoundSeconds;
+/// then `why`, when given, says which.
+std::optional<std::vector<std::int16_t>> decodeWave(const QByteArray &bytes,
+                                                    QString *why = nullptr);
 
 } // namespace krumlix

@@ -115,7 +115,7 @@ private slots:
         QFETCH(QString, window);
         QFETCH(qreal, ratio);
         test::GameWindows w;
-        w.shared.GameState = 0; // the game window's paint only draws the still scene
+        w.shared.GameState = GamePhase::AfterRun; // the game window's paint only draws the still scene
         QWidget *shown =
             window == QLatin1String("Form1") ? &w.game() : w.game().findChild<QWidget *>(window);
         THighscore &m = w.menu();
