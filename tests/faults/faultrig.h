@@ -214,16 +214,19 @@ struct KillTally {
 
 /// `rounds` times: `reset` puts the old file in place, a child process runs
 /// `save(i)` for i = 0, 1, 2, ... without end, and is killed with SIGKILL a
-/// random 0..2 ms after it has begun; then the file must be `oldBytes` or
-/// `newBytes`, whole.
+/// random 0..2 ms after it has begun (the span doubling every ten rounds
+/// while no save has finished yet, as on a busy machine); then the file
+/// must be `oldBytes` or `newBytes`, whole.
 inline KillTally killDuringSaves(int rounds, const QString &file, const QByteArray &oldBytes,
                                  const QByteArray &newBytes, const std::function<void()> &reset,
                                  const std::function<void(int)> &save) {
     KillTally tally;
     tally.seed = std::random_device{}();
     std::mt19937 random(tally.seed);
-    std::uniform_int_distribution<int> delayUs(0, 2000);
+    int spanUs = 2000;
     for (int round = 0; round < rounds; ++round) {
+        if (round % 10 == 9 && tally.fresh == 0 && spanUs < 256000)
+            spanUs *= 2;
         reset();
         int ready[2];
         if (::pipe(ready) != 0)
@@ -244,7 +247,7 @@ inline KillTally killDuringSaves(int rounds, const QString &file, const QByteArr
         if (!readable(ready[0], 5000) || ::read(ready[0], &go, 1) != 1)
             ++tally.notReady;
         ::close(ready[0]);
-        ::usleep(static_cast<useconds_t>(delayUs(random)));
+        ::usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(0, spanUs)(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
