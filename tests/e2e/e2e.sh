@@ -176,5 +176,19 @@ run_case bee_ends_the_run
 run_case qualifying_run
 run_case save_and_clear
 
+# A desktop scaled to 200 % through the X resource GNOME and KDE set: the
+# windows are drawn at twice their size (the pictures for that ratio are
+# checked by tst_scaling). Last, as the resource stays on the server.
+scaled_by_xft_dpi() {
+    echo 'Xft.dpi: 192' | xrdb -merge
+    fresh_folder
+    start_game || return
+    eval "$(xdotool getwindowgeometry --shell "$(window_id '^Krumlix$')")"
+    [ "$WIDTH" = 1280 ] && [ "$HEIGHT" = 912 ] || fail "game window at Xft.dpi 192 is ${WIDTH}x$HEIGHT"
+    shot menu-xft-dpi-192 || fail "no screenshot"
+    [ $case_failed -eq 0 ] && ok "at Xft.dpi 192 the windows are drawn at twice their size"
+}
+run_case scaled_by_xft_dpi
+
 echo "e2e: $passes passed, $failures failed"
 [ $failures -eq 0 ]
