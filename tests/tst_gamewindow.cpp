@@ -166,23 +166,19 @@ private slots:
         QTest::addColumn<bool>("own");      // a session that keeps the repeat to itself:
                                             // the system's repeats of Right and Space are
                                             // not acted on
-        QTest::newRow("Enter held from the menu") << 0 << 4 << 0 << "0:00" << 1 << false << false;
-        QTest::newRow("Space held from the menu") << 1 << 4 << 0 << "0:00" << 1 << false << false;
-        QTest::newRow("Right and Space held in the run")
-            << 2 << 7 << 5 << "2:50" << 1 << false << false;
-        QTest::newRow("Enter held that ends the run")
-            << 3 << 4 << 0 << "2:50" << 1 << false << false;
-        QTest::newRow("Enter held into the menu") << 4 << 4 << 0 << "2:50" << 2 << false << false;
-        QTest::newRow("Enter held from the menu, X11 pairs")
-            << 0 << 4 << 0 << "0:00" << 1 << true << false;
-        QTest::newRow("Space held from the menu, X11 pairs")
-            << 1 << 4 << 0 << "0:00" << 1 << true << false;
-        QTest::newRow("Right and Space held in the run, X11 pairs")
-            << 2 << 7 << 5 << "2:50" << 1 << true << false;
-        QTest::newRow("Enter held that ends the run, X11 pairs")
-            << 3 << 4 << 0 << "2:50" << 1 << true << false;
-        QTest::newRow("Enter held into the menu, X11 pairs")
-            << 4 << 4 << 0 << "2:50" << 2 << true << false;
+        for (bool pairs : {false, true}) {
+            const char *x11 = pairs ? ", X11 pairs" : "";
+            QTest::addRow("Enter held from the menu%s", x11)
+                << 0 << 4 << 0 << "0:00" << 1 << pairs << false;
+            QTest::addRow("Space held from the menu%s", x11)
+                << 1 << 4 << 0 << "0:00" << 1 << pairs << false;
+            QTest::addRow("Right and Space held in the run%s", x11)
+                << 2 << 7 << 5 << "2:50" << 1 << pairs << false;
+            QTest::addRow("Enter held that ends the run%s", x11)
+                << 3 << 4 << 0 << "2:50" << 1 << pairs << false;
+            QTest::addRow("Enter held into the menu%s", x11)
+                << 4 << 4 << 0 << "2:50" << 2 << pairs << false;
+        }
         QTest::newRow("Right and Space held in the run, own repeats")
             << 2 << 5 << 1 << "2:50" << 1 << false << true;
         QTest::newRow("Right and Space held in the run, X11 pairs, own repeats")
