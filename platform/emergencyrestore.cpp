@@ -40,6 +40,9 @@ std::atomic<pid_t> linkOwner{0}; ///< the game; its forks never ask
 std::uint32_t lastSerial = 0;    ///< the main thread's questions
 /// The handlers' questions; the main thread's start from 1.
 constexpr std::uint32_t HandlerSerial = 0;
+/// The main thread's stack for the handlers, so that a crash by a stack
+/// overflow still has the repeat put back before its core file is written.
+alignas(16) char handlerStack[64 * 1024];
 /// The keeper's own: the game it keeps the repeat for.
 pid_t keptGame = 0;
 
@@ -252,9 +255,13 @@ int set(const RepeatRate &rate) {
 }
 
 void installHandlers() {
+    stack_t stack{};
+    stack.ss_sp = handlerStack;
+    stack.ss_size = sizeof handlerStack;
+    ::sigaltstack(&stack, nullptr);
     struct sigaction action {};
     action.sa_handler = onEndingSignal;
-    action.sa_flags = SA_RESETHAND;
+    action.sa_flags = SA_RESETHAND | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
     for (int sig : politeSignals)
         sigaddset(&action.sa_mask, sig);
