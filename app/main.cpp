@@ -35,6 +35,11 @@ public:
 } // namespace
 
 int main(int argc, char **argv) {
+    // First of all, while the program is one thread: the process that keeps
+    // the player's keyboard repeat, and the handlers that have it put back
+    // at once when a signal ends the program.
+    krumlix::X11KeyboardRepeat::startKeeper();
+    krumlix::EmergencyRestore::installHandlers();
     // In a Wayland session the game runs through the session's X server
     // (Xwayland): there its title bars have only the buttons it asks for.
     // Should that server refuse us (no authority for it, say), the game
@@ -46,7 +51,6 @@ int main(int argc, char **argv) {
     KrumlixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Krumlix"));
     QApplication::setApplicationDisplayName(QString());
-    krumlix::EmergencyRestore::installHandlers();
     krumlix::HeldKeys heldKeys;
     app.installEventFilter(&heldKeys);
 
@@ -61,7 +65,5 @@ int main(int argc, char **argv) {
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         form1->move(screen->availableGeometry().center() - form1->rect().center());
     form1->show();
-    const int result = QApplication::exec();
-    krumlix::EmergencyRestore::restoreNow();
-    return result;
+    return QApplication::exec();
 }

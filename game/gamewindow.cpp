@@ -3,7 +3,6 @@
 
 #include "geometry.h"
 #include "highscore/menuwindow.h"
-#include "platform/emergencyrestore.h"
 #include "settings/difficultywindow.h"
 #include "settings/settingsfile.h"
 #include "sound/soundwindow.h"
@@ -202,7 +201,6 @@ void TForm1::FormActivate() {
         // repeats do it instead and the player's settings are never touched.
         if (!ownRepeats() && !keyboardChanged_ &&
             context_.platform.keyboard.read(SavedKeyboardRepeat)) {
-            EmergencyRestore::arm(context_.platform.keyboard, SavedKeyboardRepeat);
             context_.platform.keyboard.set(FastestRepeat);
             keyboardChanged_ = true;
         }
@@ -271,7 +269,6 @@ void TForm1::FormClose() {
         sound->StopSound();
     if (keyboardChanged_) {
         context_.platform.keyboard.set(SavedKeyboardRepeat);
-        EmergencyRestore::disarm();
         keyboardChanged_ = false;
     }
     // The game window is the main window: its closing ends the program,

@@ -57,18 +57,20 @@ private:
 /// session's X server.
 bool inWaylandSession();
 
-/// The keyboard repeat of the X server named by $DISPLAY, through XKB.
-/// Without a display it reads nothing and sets nothing. In a Wayland session
-/// the repeat belongs to the compositor, which hands it to its X server as it
-/// pleases: there it never opens the display, reads nothing and sets nothing.
+/// The keyboard repeat of the X server named by $DISPLAY, through XKB, read
+/// and set by the keeper of the repeat (EmergencyRestore) on an X connection
+/// of its own. Without a display or a keeper it reads nothing and sets
+/// nothing. In a Wayland session the repeat belongs to the compositor, which
+/// hands it to its X server as it pleases: there no keeper is started, and
+/// nothing is read or set.
 class X11KeyboardRepeat final : public KeyboardRepeat {
 public:
+    /// Starts the keeper, unless in a Wayland session or without a display.
+    /// Call first thing in main, before any thread has started.
+    static void startKeeper();
     /// Decides once, from the session it starts in, whether it may set the
     /// repeat.
     X11KeyboardRepeat();
-    ~X11KeyboardRepeat() override;
-    X11KeyboardRepeat(const X11KeyboardRepeat &) = delete;
-    X11KeyboardRepeat &operator=(const X11KeyboardRepeat &) = delete;
 
     bool read(RepeatRate &rate) override;
     void set(const RepeatRate &rate) override;
@@ -76,9 +78,8 @@ public:
 
 private:
     bool wayland_;
-    bool setFailed_ = false; ///< said once, not on every set
-    struct Connection;
-    std::unique_ptr<Connection> connection_;
+    bool readFailed_ = false; ///< each said once, not on every call
+    bool setFailed_ = false;
 };
 
 /// Everything real, owned in one place by the entry point.

@@ -424,47 +424,68 @@ private slots:
     }
 
     // SIGTERM and SIGINT end the program even while it is stuck in a call
-    // that does not return (the open of a named pipe that no one writes),
-    // and the player's keyboard repeat is put back first. The program is a
-    // child process whose keyboard tells the repeat it is set to.
+    // that does not return (the open of a named pipe that no one writes), and
+    // SIGKILL while a child of its own lives on holding the link to the
+    // keeper: each time the keeper puts the player's keyboard repeat back and
+    // ends. The program is a child process whose keeper's keyboard tells the
+    // repeat it is set to.
     void signalEndsAStuckProgram_data() {
         QTest::addColumn<int>("sig");
         QTest::newRow("SIGTERM") << SIGTERM;
         QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGKILL, a child lives on") << SIGKILL;
     }
     void signalEndsAStuckProgram() {
         QFETCH(int, sig);
         test::TempGameDir dir;
         const QByteArray fifo = QFile::encodeName(dir.path(QStringLiteral("tarvil.hig")));
         static int told[2];
-        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 && ::pipe(told) == 0);
+        int childLives[2];
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 && ::pipe(told) == 0 &&
+                ::pipe(childLives) == 0);
         const pid_t child = ::fork();
         if (child == 0) {
-            struct : KeyboardRepeat {
-                bool read(RepeatRate &) override { return true; }
-                void set(const RepeatRate &rate) override {
-                    (void)!::write(told[1], &rate, sizeof rate);
-                }
-            } keyboard;
+            ::close(childLives[1]);
+            const EmergencyRestore::Keyboard keyboard{
+                [](RepeatRate &rate) {
+                    rate = RepeatRate{600, 40};
+                    return 0;
+                },
+                [](const RepeatRate &rate) {
+                    return ::write(told[1], &rate, sizeof rate) == sizeof rate ? 0 : 1;
+                }};
+            EmergencyRestore::startKeeper([&](int link) { EmergencyRestore::keep(link, keyboard); },
+                                          {told[1]});
+            ::close(told[1]);
             EmergencyRestore::installHandlers();
-            EmergencyRestore::arm(keyboard, RepeatRate{600, 40});
+            RepeatRate saved;
+            if (EmergencyRestore::read(saved) != 0 || EmergencyRestore::set(FastestRepeat) != 0)
+                ::_exit(1);
+            if (sig == SIGKILL && ::fork() == 0) {
+                char end = 0;
+                (void)!::read(childLives[0], &end, 1); // until the test ends
+                ::_exit(0);
+            }
             std::thread([sig] { ::usleep(100 * 1000), ::kill(::getpid(), sig); }).detach();
             ::open(fifo.constData(), O_RDONLY); // never returns
             ::_exit(0);
         }
         ::close(told[1]);
+        ::close(childLives[0]);
         RepeatRate rate;
-        char end = 0; // the pipe closes as the child ends
-        const bool restored =
-            test::readable(told[0], 5000) && ::read(told[0], &rate, sizeof rate) == sizeof rate;
-        const bool ended = test::readable(told[0], 5000) && ::read(told[0], &end, 1) == 0;
+        QList<int> delays; // of the rates set, in order, till the keeper ends
+        ssize_t n = 0;
+        while (test::readable(told[0], 5000) && (n = ::read(told[0], &rate, sizeof rate)) > 0)
+            delays.append(rate.delayMs);
         int status = 0;
         ::kill(child, SIGKILL); // no-op once it has ended
         ::waitpid(child, &status, 0);
         ::close(told[0]);
-        QVERIFY2(restored, "the repeat was not put back");
+        ::close(childLives[1]);
+        QCOMPARE(delays, (QList<int>{FastestRepeat.delayMs, 600}));
+        QVERIFY2(n == 0, "the keeper did not end");
         QCOMPARE(rate, (RepeatRate{600, 40}));
-        QVERIFY(ended && WIFSIGNALED(status));
+        QVERIFY(WIFSIGNALED(status));
         QCOMPARE(WTERMSIG(status), sig);
     }
 
