@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/jpegimage.h"
+#include "widgets/picture.h"
 
 #include <QColor>
 #include <QRandomGenerator>
@@ -342,6 +343,21 @@ private slots:
                                     .arg(corner.x())
                                     .arg(corner.y())
                                     .arg(describe(image.pixelColor(corner)))));
+    }
+
+    // A screen between two rendered ratios gets the larger picture scaled
+    // down, never the smaller one magnified; above the largest, the largest.
+    void pictureRatioChosen_data() {
+        QTest::addColumn<qreal>("screen");
+        QTest::addColumn<qreal>("rendered");
+        for (const auto &[screen, rendered] : {std::pair{0.5, 1.0}, {1.0, 1.0}, {1.1, 1.25},
+                                               {1.4999, 1.5}, {1.8, 2.0}, {2.5, 3.0}, {4.0, 3.0}})
+            QTest::addRow("%g", screen) << screen << rendered;
+    }
+    void pictureRatioChosen() {
+        QFETCH(qreal, screen);
+        QFETCH(qreal, rendered);
+        QCOMPARE(pictureRatioFor(screen), rendered);
     }
 };
 
