@@ -107,8 +107,9 @@ struct Rig {
 };
 
 /// How the folder refuses new files: by its permissions (EACCES), and also
-/// by the immutable attribute or a filter on the saver (EPERM).
-enum Lock { Permissions, Immutable, Refusing };
+/// by the immutable attribute or a filter on the saver (EPERM); by its
+/// permissions on a disk whose sync fails (EIO).
+enum Lock { Permissions, Immutable, Refusing, SyncFailing };
 
 /// A row for each writer, and each of `locks`.
 void addWriters(std::initializer_list<int> locks = {Permissions}) {
@@ -116,7 +117,8 @@ void addWriters(std::initializer_list<int> locks = {Permissions}) {
     QTest::addColumn<int>("lock");
     const char *writers[] = {"save settings", "statistics flag", "high scores", "cleared scores",
                              "save scheme"};
-    const char *lockNames[] = {"", ", immutable folder", ", folder refusing new files"};
+    const char *lockNames[] = {"", ", immutable folder", ", folder refusing new files",
+                               ", sync failing"};
     for (int lock : locks)
         for (int writer = SaveSettings; writer <= SaveScheme; ++writer)
             QTest::addRow("%s%s", writers[writer], lockNames[lock]) << writer << lock;
@@ -156,7 +158,8 @@ class WriteFaultsTest : public QObject {
         if (!save.lockable)
             return save;
         save.told = test::asOtherUser([&rig, writer, lock] {
-            if (lock == Refusing && !test::refuseNewFiles())
+            if ((lock == Refusing && !test::refuseNewFiles()) ||
+                (lock == SyncFailing && !test::failSyncs()))
                 return QStringLiteral("(no filter)");
             rig.save(writer, true);
             return rig.messages().join(QLatin1Char('\n'));
@@ -217,8 +220,11 @@ private slots:
     // The player may write the file but not the folder, so no new file can
     // be made beside it, whether the folder answers EACCES or EPERM: the
     // save writes the file in place, without a word, and the folder holds
-    // what it held.
-    void writableFileInLockedFolder_data() { addWriters({Permissions, Immutable, Refusing}); }
+    // what it held. The save is done only once the disk has the bytes: a
+    // sync that fails is reported.
+    void writableFileInLockedFolder_data() {
+        addWriters({Permissions, Immutable, Refusing, SyncFailing});
+    }
     void writableFileInLockedFolder() {
         QFETCH(int, writer);
         QFETCH(int, lock);
@@ -232,7 +238,7 @@ private slots:
                   "attribute, or setting it takes root");
         QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
         QVERIFY(save.told);
-        QCOMPARE(*save.told, QString());
+        QCOMPARE(*save.told, lock == SyncFailing ? QStringLiteral("I/O error %1").arg(EIO) : QString());
         QCOMPARE(save.now, save.fresh);
         QCOMPARE(save.after, save.before);
     }
