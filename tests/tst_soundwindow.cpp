@@ -32,26 +32,20 @@ public:
 };
 
 struct SoundRig {
-    QTemporaryDir dir;
     test::GameWindows w;
+    QTemporaryDir &dir = w.folder.dir;
     TSound &sound = *w.context.windows.Sound;
     ScriptedChooser *open = new ScriptedChooser;
     ScriptedChooser *save = new ScriptedChooser;
 
     SoundRig() {
-        w.shared.ProgramDir = dir.path() + QLatin1Char('/');
         sound.OpenDialog1.reset(open);
         sound.SaveDialog1.reset(save);
     }
-    QString file(const QString &name) const { return dir.filePath(name); }
     void writeFile(const QString &name, const QByteArray &bytes) const {
-        QFile f(file(name));
+        QFile f(dir.filePath(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
-    }
-    QByteArray readFile(const QString &name) const {
-        QFile f(file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
@@ -217,7 +211,8 @@ private slots:
         rig.sound.Button13Click();
         QList<QByteArray> expected(12, "1");
         expected[0] = "0";
-        QCOMPARE(rig.readFile(QStringLiteral("mine")), schemeBytes(QStringLiteral("/p"), expected));
+        QCOMPARE(rig.w.folder.read(QStringLiteral("mine")),
+                 schemeBytes(QStringLiteral("/p"), expected));
         QCOMPARE(rig.sound.ComboBox1->currentText(), QStringLiteral("mine"));
 
         rig.save->answer.clear(); // cancelled: nothing written, text kept
@@ -323,8 +318,7 @@ private slots:
     // written where the dialog showed.
     void fileDialogsStartInTheGameFolder() {
         test::GameWindows w;
-        QTemporaryDir dir;
-        w.shared.ProgramDir = dir.path() + QLatin1Char('/');
+        const QTemporaryDir &dir = w.folder.dir;
         TSound &sound = *w.context.windows.Sound;
         QString openShown;
         test::whenModal([&](QWidget *modal) {

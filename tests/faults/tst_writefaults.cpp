@@ -30,17 +30,10 @@ public:
 
 enum Writer { SaveSettings, StatsFlag, HighScores, ClearedScores, SaveScheme };
 
+/// The file each writer writes.
 QString fileOf(int writer) {
-    switch (writer) {
-    case SaveSettings:
-    case StatsFlag:
-        return QStringLiteral("setup.ini");
-    case HighScores:
-    case ClearedScores:
-        return QStringLiteral("tarvil.hig");
-    default:
-        return QStringLiteral("mine.snd");
-    }
+    const char *files[] = {"setup.ini", "setup.ini", "tarvil.hig", "tarvil.hig", "mine.snd"};
+    return QLatin1String(files[writer]);
 }
 
 struct Rig {
@@ -238,7 +231,8 @@ private slots:
                   "attribute, or setting it takes root");
         QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
         QVERIFY(save.told);
-        QCOMPARE(*save.told, lock == SyncFailing ? QStringLiteral("I/O error %1").arg(EIO) : QString());
+        QCOMPARE(*save.told,
+                 lock == SyncFailing ? QStringLiteral("I/O error %1").arg(EIO) : QString());
         QCOMPARE(save.now, save.fresh);
         QCOMPARE(save.after, save.before);
     }
