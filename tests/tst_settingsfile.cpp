@@ -68,12 +68,6 @@ struct Rig {
         saveSettingsFile(w.context);
         return splitTextLines(settings());
     }
-    QList<int> spinValues() {
-        QList<int> values;
-        for (int n = 1; n <= 12; ++n)
-            values << setup.spinEdit(n)->value();
-        return values;
-    }
 };
 
 } // namespace
@@ -95,7 +89,7 @@ private slots:
         const QList<QByteArray> lines =
             rig.load({{27, "  /odd path/with blanks.wav  "}}, end.constData());
         QCOMPARE(rig.setup.RadioGroup1->itemIndex(), 2);
-        QCOMPARE(rig.spinValues().first(), 101);
+        QCOMPARE(rig.w.spinValues().first(), 101);
         QCOMPARE(rig.w.shared.UserRates[12], 212);
         QCOMPARE(rig.sound.path(2), lines[27]);
         QVERIFY(!rig.stats.CheckBox1->isChecked());
@@ -138,12 +132,12 @@ private slots:
     void userDefinedLevelKeepsBothRateSets() {
         Rig rig;
         rig.load({{0, "5"}});
-        QCOMPARE(rig.spinValues(),
+        QCOMPARE(rig.w.spinValues(),
                  (QList<int>{101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112}));
         QVERIFY(rig.setup.spinEdit(1)->isEnabled());
         rig.setup.RadioGroup1->setItemIndex(0);
         rig.setup.RadioGroup1->setItemIndex(5);
-        QCOMPARE(rig.spinValues(),
+        QCOMPARE(rig.w.spinValues(),
                  (QList<int>{201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212}));
     }
 
@@ -162,7 +156,7 @@ private slots:
         Rig rig;
         rig.load({{0, line}});
         QCOMPARE(rig.setup.RadioGroup1->itemIndex(), selected);
-        QCOMPARE(rig.spinValues().first(), 101);
+        QCOMPARE(rig.w.spinValues().first(), 101);
         rig.setup.Button1Click();
         QCOMPARE(rig.w.shared.DifficultyLevel, selected);
         QCOMPARE(rig.w.shared.AnimalRates[0][1], 101);
@@ -226,7 +220,7 @@ private slots:
         QCOMPARE(rig.w.fake.messages.texts,
                  QStringList{QStringLiteral("'12a' is not a valid integer value")});
         const auto &champion = PresetRates[2];
-        QCOMPARE(rig.spinValues(), QList<int>(champion.begin(), champion.end()));
+        QCOMPARE(rig.w.spinValues(), QList<int>(champion.begin(), champion.end()));
         QCOMPARE(rig.settings(), before);
     }
 
@@ -238,7 +232,7 @@ private slots:
         QCOMPARE(rig.w.fake.messages.texts,
                  QStringList{QStringLiteral("Cannot open file setup.ini")});
         const auto &god = PresetRates[3];
-        QCOMPARE(rig.spinValues(), QList<int>(god.begin(), god.end()));
+        QCOMPARE(rig.w.spinValues(), QList<int>(god.begin(), god.end()));
         QCOMPARE(splitTextLines(rig.settings()), currentSettingsLines(rig.w.context));
         QCOMPARE(splitTextLines(rig.settings()).size(), 51);
     }

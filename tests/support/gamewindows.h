@@ -69,6 +69,13 @@ struct GameWindows {
     TForm1 &game() { return *context.windows.Form1; }
     THighscore &menu() { return *context.windows.Highscore; }
     Tsetup &setup() { return *context.windows.setup; }
+    /// The rates the difficulty window shows, `SpinEdit1` .. `SpinEdit12`.
+    QList<int> spinValues() const {
+        QList<int> values;
+        for (int n = 1; n <= 12; ++n)
+            values << context.windows.setup->spinEdit(n)->value();
+        return values;
+    }
 
     /// The high-score table as the file in the game folder holds it now.
     HighScoreTableType scoresOnDisk() const {
