@@ -85,8 +85,7 @@ private slots:
     void fullRatesLetOneInPerBlockingDistance() {
         QFETCH(Group, group);
         QFETCH(QList<int>, entries);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         rig.fake.random.fallback = 0;
         const Lane &l = lane(group);
         QList<int> seen;
@@ -178,8 +177,7 @@ private slots:
     }
     void fullLaneLetsNothingIn() {
         QFETCH(Group, group);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         const int k = static_cast<int>(group);
         const bool fromLeft = lane(group).step > 0;
         for (int i = 1; i <= SlotsPerGroup; ++i)
@@ -209,8 +207,7 @@ private slots:
     void oneDrawPerChannel() {
         QFETCH(QList<int>, blocked);
         QFETCH(QList<int>, expected);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         for (int k : blocked) {
             const Lane &l = Lanes[k];
             rig.place(Group(k), 5, l.entryX + (l.step > 0 ? 30 : -30));
@@ -258,8 +255,7 @@ private slots:
     void elephantFlight() {
         QFETCH(Flight, row);
         const auto [group, lose3Tick, lose3X, lose2Tick, lose2X, exit] = row;
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         rig.letInNextTick({group});
         const Lane &l = lane(group);
         for (int t = 1; t < 106; ++t) {
@@ -305,8 +301,7 @@ private slots:
     }
     void beeReachLimits() {
         QFETCH(BeeReach, row);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         rig.turnTo(row.aim);
         rig.letInNextTick({row.group});
         const int reachedOn = rig.stepUntil(

@@ -20,10 +20,6 @@ int rightEdge(const QLabel *label) {
     return label->geometry().x() + label->geometry().width();
 }
 
-void pressKey(QWidget *widget, Qt::Key key) {
-    QTest::keyClick(widget, key);
-}
-
 /// A key-down as the window system delivers it, first or repeated, or its
 /// release (`up`). An X server sends a repeat as a release and a press of
 /// the same time, which the toolkit does not always flag; `asPairs` delivers
@@ -148,7 +144,7 @@ private slots:
             // 30 repeats a second.
             QCOMPARE(w.fake.keyboard.current, whileRunning);
             if (menusSeen == 1)
-                pressKey(modal, Qt::Key_Return);
+                QTest::keyClick(modal, Qt::Key_Return);
             else
                 w.menu().Button6Click();
         };
@@ -164,10 +160,8 @@ private slots:
         QCOMPARE(w.menu().GameStarted, Flag::Raised);
 
         test::whenModal(onMenu);
-        if (keypad)
-            QTest::keyClick(&w.game(), Qt::Key_Enter, Qt::KeypadModifier);
-        else
-            pressKey(&w.game(), Qt::Key_Return);
+        QTest::keyClick(&w.game(), keypad ? Qt::Key_Enter : Qt::Key_Return,
+                        keypad ? Qt::KeypadModifier : Qt::NoModifier);
         QCOMPARE(menusSeen, 2);
         QCOMPARE(w.programEnds, 1);
         QCOMPARE(w.fake.keyboard.current, (RepeatRate{660, 40}));
@@ -374,7 +368,7 @@ private slots:
                 QVERIFY(!w.game().close());
             }
         };
-        test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_Space); });
+        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Space); });
         w.game().show();
         QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QVERIFY(closeTried);
@@ -402,10 +396,10 @@ private slots:
                 QCOMPARE(rightEdge(w.game().Label2), 162);
                 QCOMPARE(rightEdge(w.game().Label35), 202);
                 QCOMPARE(rightEdge(w.game().Label1), 147);
-                pressKey(&w.game(), Qt::Key_Escape);
+                QTest::keyClick(&w.game(), Qt::Key_Escape);
             }
         };
-        test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_A); });
+        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_A); });
         w.game().show();
         QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QCOMPARE(hitrateShown, QStringLiteral("66,67"));
@@ -434,7 +428,7 @@ private slots:
                 w.shared.MissCount = 100 - hits;
             }
         };
-        test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_A); });
+        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_A); });
         w.game().show();
         QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QLabel *label = w.game().Label56;

@@ -41,32 +41,34 @@ std::function<void(TForm6 &)> enterName(const QString &name) {
     };
 }
 
+/// Pretends a run of `score` points on "3. Champion" has just ended.
+void runEnded(test::GameWindows &w, int score) {
+    w.shared.GameState = GamePhase::AfterRun;
+    w.shared.RunScore = score;
+    w.shared.DifficultyLevel = 2;
+    w.setup().RadioGroup1->setItemIndex(2);
+}
+
 /// Pretends a run of `score` points has just ended and shows the menu as
 /// the after-run Enter does; `answer` answers the congratulations dialog,
 /// `whileOpen` runs in the menu's modal loop (after any dialog of the
 /// activation has been answered).
 void menuAfterRun(test::GameWindows &w, int score, const std::function<void(TForm6 &)> &answer,
                   const std::function<void()> &whileOpen) {
-    w.shared.GameState = GamePhase::AfterRun;
-    w.shared.RunScore = score;
-    w.shared.DifficultyLevel = 2;
-    w.setup().RadioGroup1->setItemIndex(2);
-    test::whenModal([&w, answer, whileOpen](QWidget *modal) {
-        if (modal == w.context.windows.Form6) {
-            auto *dialog = static_cast<TForm6 *>(modal);
-            answer(*dialog);
-            if (dialog->isVisible()) // an answer that failed to close it
-                dialog->done(0);
-            test::whenModal([&w, whileOpen](QWidget *) {
-                QTRY_COMPARE(w.shared.StatsEntry, LatestGameEntry);
-                whileOpen();
-                w.menu().done(0);
-            });
-            return;
-        }
+    runEnded(w, score);
+    const auto inMenu = [&w, whileOpen](QWidget *) {
         QTRY_COMPARE(w.shared.StatsEntry, LatestGameEntry);
         whileOpen();
         w.menu().done(0);
+    };
+    test::whenModal([&w, answer, inMenu](QWidget *modal) {
+        if (modal != w.context.windows.Form6)
+            return inMenu(modal);
+        auto *dialog = static_cast<TForm6 *>(modal);
+        answer(*dialog);
+        if (dialog->isVisible()) // an answer that failed to close it
+            dialog->done(0);
+        test::whenModal(inMenu);
     });
     w.menu().exec();
 }
@@ -199,10 +201,7 @@ private slots:
         test::GameWindows w;
         saveHundreds(w);
         w.context.windows.Stats->CheckBox1->setChecked(true);
-        w.shared.GameState = GamePhase::AfterRun;
-        w.shared.RunScore = 700;
-        w.shared.DifficultyLevel = 2;
-        w.setup().RadioGroup1->setItemIndex(2);
+        runEnded(w, 700);
         TForm6 *form6 = w.context.windows.Form6;
         TStats *stats = w.context.windows.Stats;
         test::ModalWatchdog watchdog;

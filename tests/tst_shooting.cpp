@@ -134,8 +134,7 @@ private slots:
         const auto [aim, firstGroup, x, firstPoints] = first;
         const Group second = firstGroup == Group::LeftwardElephant ? Group::RightwardElephant
                                                                    : Group::LeftwardElephant;
-        RuleRig rig;
-        rig.prepareMidRun(aim);
+        test::MidRunRig rig(aim);
         rig.place(Group::RightwardElephant, 1, x);
         rig.place(Group::LeftwardElephant, 1, x);
 
@@ -172,8 +171,7 @@ private slots:
     void searchWithinGroup() {
         QFETCH(Search, row);
         const auto &[group, aim, layout, expected] = row;
-        RuleRig rig;
-        rig.prepareMidRun(aim);
+        test::MidRunRig rig(aim);
         for (qsizetype i = 0; i < layout.size(); i += 3)
             rig.place(group, layout[i], layout[i + 1], layout[i + 2]);
         rig.press(Key::Space);
@@ -267,8 +265,7 @@ private slots:
     }
     void missesCostTwo() {
         QFETCH(int, aim);
-        RuleRig rig;
-        rig.prepareMidRun(aim);
+        test::MidRunRig rig(aim);
         for (int i = 0; i < 3; ++i)
             rig.press(Key::Space);
         QCOMPARE(rig.shared.RunScore, -6);
@@ -296,8 +293,7 @@ private slots:
     void turning() {
         QFETCH(Turn, row);
         const auto [start, key, shotOnScreen, expected, hero] = row;
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         rig.turnTo(start);
         if (shotOnScreen) {
             rig.press(Key::Space);
@@ -332,8 +328,7 @@ private slots:
     void keysThatEndTheRun() {
         QFETCH(int, key);
         QFETCH(int, stop);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         rig.game.FormKeyDown(static_cast<std::uint16_t>(key));
         QCOMPARE(int(rig.game.StopFlag), stop);
         QCOMPARE(rig.game.AimPosition, 4);

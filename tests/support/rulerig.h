@@ -124,6 +124,11 @@ struct RuleRig {
     }
 };
 
+/// A rule rig prepared mid-run, the hero at `aim` (facing up when 0).
+struct MidRunRig : RuleRig {
+    explicit MidRunRig(int aim = 0) { prepareMidRun(aim); }
+};
+
 /// The field pixels of `rect` (field coordinates), at the field's scale.
 inline QImage fieldPart(const Field &field, const QRect &rect) {
     const qreal ratio = field.image().devicePixelRatio();
