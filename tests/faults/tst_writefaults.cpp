@@ -122,7 +122,7 @@ void addWriters(std::initializer_list<int> locks = {Permissions}) {
 class WriteFaultsTest : public QObject {
     Q_OBJECT
     /// What a save as another user did in a game folder that user may not
-    /// write in, its files given `filePermissions`.
+    /// write in, its files given the mode `fileMode`.
     struct LockedSave {
         bool lockable = true;          ///< false: no immutable folders here
         std::optional<QString> told;   ///< the messages shown; none if the save did not run
@@ -130,13 +130,12 @@ class WriteFaultsTest : public QObject {
         std::optional<QByteArray> now; ///< the file after
         QStringList before, after;     ///< the folder's entries
     };
-    static LockedSave saveInLockedFolder(int writer, QFile::Permissions filePermissions,
-                                         Lock lock = Permissions) {
+    static LockedSave saveInLockedFolder(int writer, mode_t fileMode, Lock lock = Permissions) {
         test::TempGameDir game;
-        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                   QFile::ExeOwner | QFile::ReadOther |
-                                                   QFile::ExeOther | QFile::ReadGroup |
-                                                   QFile::ExeGroup);
+        const auto chmod = [](const QString &path, mode_t mode) {
+            ::chmod(QFile::encodeName(path).constData(), mode);
+        };
+        chmod(game.dir.path(), 0755);
         Rig rig(game.programDir());
         LockedSave save;
         std::tie(save.old, save.fresh) = rig.oldAndNew(writer);
@@ -144,9 +143,9 @@ class WriteFaultsTest : public QObject {
             return save; // told stays empty: the caller fails
         save.before = rig.entries();
         for (const QString &name : std::as_const(save.before))
-            QFile::setPermissions(game.path(name), filePermissions);
+            chmod(game.path(name), fileMode);
         if (::getuid() != 0) // the owner loses the right; root keeps it, so a child drops root
-            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+            chmod(game.dir.path(), 0500);
         save.lockable = lock != Immutable || test::setImmutable(game.dir.path(), true);
         if (!save.lockable)
             return save;
@@ -158,8 +157,7 @@ class WriteFaultsTest : public QObject {
             return rig.messages().join(QLatin1Char('\n'));
         });
         test::setImmutable(game.dir.path(), false);
-        QFile::setPermissions(game.dir.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        chmod(game.dir.path(), 0700);
         save.now = test::fileBytes(rig.file(writer));
         save.after = rig.entries();
         return save;
@@ -201,8 +199,7 @@ private slots:
     void folderNotWritable_data() { addWriters(); }
     void folderNotWritable() {
         QFETCH(int, writer);
-        const LockedSave save = saveInLockedFolder(writer, QFile::ReadOwner | QFile::WriteOwner |
-                                                               QFile::ReadOther | QFile::ReadGroup);
+        const LockedSave save = saveInLockedFolder(writer, 0644);
         QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
         QVERIFY(save.told);
         QCOMPARE(*save.told, QStringLiteral("File access denied"));
@@ -221,11 +218,7 @@ private slots:
     void writableFileInLockedFolder() {
         QFETCH(int, writer);
         QFETCH(int, lock);
-        const LockedSave save =
-            saveInLockedFolder(writer,
-                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                   QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther,
-                               Lock(lock));
+        const LockedSave save = saveInLockedFolder(writer, 0666, Lock(lock));
         if (!save.lockable)
             QSKIP("chattr +i fails here: the temporary folder's file system has no immutable "
                   "attribute, or setting it takes root");
