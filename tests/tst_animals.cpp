@@ -108,9 +108,8 @@ private slots:
     // its rates let one animal into every lane.
     void nothingEntersDuringLeadIn_data() {
         QTest::addColumn<int>("previousPeriod");
-        QTest::newRow("period 0 left over") << 0;
-        QTest::newRow("period 3 left over") << 3;
-        QTest::newRow("period 5 left over") << 5;
+        for (int period : {0, 3, 5})
+            QTest::addRow("period %d left over", period) << period;
     }
     void nothingEntersDuringLeadIn() {
         QFETCH(int, previousPeriod);

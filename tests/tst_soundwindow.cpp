@@ -287,12 +287,15 @@ private slots:
     void schemeListRefreshedOnEntry_data() {
         QTest::addColumn<int>("reason");
         QTest::addColumn<bool>("refreshed");
-        QTest::newRow("Tab") << int(Qt::TabFocusReason) << true;
-        QTest::newRow("Backtab") << int(Qt::BacktabFocusReason) << true;
-        QTest::newRow("click") << int(Qt::MouseFocusReason) << true;
-        QTest::newRow("shortcut") << int(Qt::ShortcutFocusReason) << true;
-        QTest::newRow("window activated") << int(Qt::ActiveWindowFocusReason) << false;
-        QTest::newRow("popup closed") << int(Qt::PopupFocusReason) << false;
+        const std::tuple<const char *, Qt::FocusReason, bool> reasons[] = {
+            {"Tab", Qt::TabFocusReason, true},
+            {"Backtab", Qt::BacktabFocusReason, true},
+            {"click", Qt::MouseFocusReason, true},
+            {"shortcut", Qt::ShortcutFocusReason, true},
+            {"window activated", Qt::ActiveWindowFocusReason, false},
+            {"popup closed", Qt::PopupFocusReason, false}};
+        for (const auto &[name, reason, refreshed] : reasons)
+            QTest::newRow(name) << int(reason) << refreshed;
     }
     void schemeListRefreshedOnEntry() {
         QFETCH(int, reason);
@@ -321,26 +324,18 @@ private slots:
         const QTemporaryDir &dir = w.folder.dir;
         TSound &sound = *w.context.windows.Sound;
         QString openShown;
-        test::whenModal([&](QWidget *modal) {
-            if (auto *dialog = qobject_cast<QFileDialog *>(modal))
-                openShown = dialog->directory().absolutePath();
-            static_cast<QDialog *>(modal)->reject();
+        test::answerModal<QFileDialog>([&](QFileDialog &dialog) {
+            openShown = dialog.directory().absolutePath();
+            dialog.reject();
         });
         sound.chooseFile(2);
         QCOMPARE(openShown, QDir(dir.path()).absolutePath());
 
         QString saveShown;
-        test::whenModal([&](QWidget *modal) {
-            auto *dialog = qobject_cast<QFileDialog *>(modal);
-            if (!dialog) {
-                static_cast<QDialog *>(modal)->reject();
-                return;
-            }
-            saveShown = dialog->directory().absolutePath();
-            dialog->selectFile(QStringLiteral("mine"));
-            static_cast<QDialog *>(dialog)->accept();
-            if (dialog->isVisible())
-                dialog->reject();
+        test::answerModal<QFileDialog>([&](QFileDialog &dialog) {
+            saveShown = dialog.directory().absolutePath();
+            dialog.selectFile(QStringLiteral("mine"));
+            static_cast<QDialog &>(dialog).accept();
         });
         w.errors.guard([&] { sound.Button13Click(); });
         QCOMPARE(saveShown, QDir(dir.path()).absolutePath());

@@ -115,7 +115,7 @@ template <typename Dialog> void answerModal(const Answer<Dialog> &answer) {
                  qPrintable(QStringLiteral("not the window awaited: ") + modal->objectName()));
         answer(*dialog);
         if (dialog->isVisible())
-            dialog->done(0);
+            static_cast<QDialog *>(dialog)->done(0);
     });
 }
 
