@@ -89,13 +89,23 @@ struct Marksman {
     }
 };
 
-/// Plays a whole run of the marksman at `level`, ended by time.
-void playMarksman(RuleRig &rig, int level, int hits, int misses) {
+/// Plays a whole run of `player` at `level`; returns him as he ended it.
+Marksman playMarksman(RuleRig &rig, int level, Marksman player) {
     rig.host.level = level;
-    Marksman player{rig, hits, misses};
     rig.afterEveryTick([&player] { player(); });
     rig.playRun();
     rig.afterEveryTick({});
+    return player;
+}
+
+/// The score readouts of a count-up of `steps` points from `before`, then
+/// the final score.
+std::vector<std::int32_t> countedUp(int before, int steps, int final) {
+    std::vector<std::int32_t> readouts;
+    for (int v = before + 1; v <= before + steps; ++v)
+        readouts.push_back(v);
+    readouts.push_back(final);
+    return readouts;
 }
 
 } // namespace
@@ -135,10 +145,8 @@ private slots:
             {"Tarvil was: Hardcore  +200 points", 115},
             {"Tarvil was: Ultra-Hardcore  +300 points", 83}};
         RuleRig rig;
-        rig.host.level = level;
-        Marksman player{rig, hits, misses, pastMiddle, endKey};
-        rig.afterEveryTick([&player] { player(); });
-        rig.playRun();
+        const Marksman player =
+            playMarksman(rig, level, Marksman{rig, hits, misses, pastMiddle, endKey});
 
         QCOMPARE(player.hitsDone, hits);
         QCOMPARE(rig.shared.ShotCount, hits + misses);
@@ -225,7 +233,7 @@ private slots:
         QFETCH(QList<int>, row);
         const int bonus = row[2];
         RuleRig rig;
-        playMarksman(rig, 2, row[0], row[1]);
+        playMarksman(rig, 2, Marksman{rig, row[0], row[1]});
         QCOMPARE(rig.shared.BonusLevel * 100, bonus);
         const int before = rig.shared.RunScore - bonus;
         rig.host.scores.clear();
@@ -239,11 +247,7 @@ private slots:
         });
         rig.press(Key::Enter);
 
-        std::vector<std::int32_t> expected;
-        for (int v = before + 1; v <= before + bonus; ++v)
-            expected.push_back(v);
-        expected.push_back(rig.shared.RunScore);
-        QCOMPARE(rig.host.scores, expected);
+        QCOMPARE(rig.host.scores, countedUp(before, bonus, rig.shared.RunScore));
         QCOMPARE(int(shown.size()), bonus);
         QCOMPARE(countingSeen, bonus);
         for (int i = 0; i < bonus; ++i) {
@@ -261,7 +265,7 @@ private slots:
     // next one opens the menu.
     void secondEnterJumpsToTheEnd() {
         RuleRig rig;
-        playMarksman(rig, 2, 100, 0);
+        playMarksman(rig, 2, Marksman{rig, 100, 0});
         const int before = rig.shared.RunScore - 300;
         rig.host.scores.clear();
         int waits = 0;
@@ -270,11 +274,7 @@ private slots:
                 rig.press(Key::Enter);
         });
         rig.press(Key::Enter);
-        std::vector<std::int32_t> expected;
-        for (int v = before + 1; v <= before + 11; ++v)
-            expected.push_back(v);
-        expected.push_back(rig.shared.RunScore);
-        QCOMPARE(rig.host.scores, expected);
+        QCOMPARE(rig.host.scores, countedUp(before, 11, rig.shared.RunScore));
         QCOMPARE(waits, 10);
         QCOMPARE(rig.game.BonusDone, Flag::Raised);
         QCOMPARE(rig.host.menus, 0);
