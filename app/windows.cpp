@@ -34,6 +34,9 @@ TForm1 *createWindows(AppContext &context) {
     w.Form7 = new TForm7(context, form1);
     w.Form8 = new TForm8(context, form1);
     w.Form9 = new TForm9(form1);
+    // The lower windows report; the menu that opened them acts on it.
+    QObject::connect(w.setup, &Tsetup::levelChosen, w.Highscore, &THighscore::showLevelBadge);
+    QObject::connect(w.Form7, &TForm7::scoresCleared, w.Highscore, &THighscore::Button10Click);
     return form1;
 }
 

@@ -2,7 +2,6 @@
 #include "clearscores.h"
 
 #include "highscorefile.h"
-#include "menuwindow.h"
 #include "widgets/windowlook.h"
 
 #include <QGuiApplication>
@@ -55,8 +54,7 @@ void TForm7::Button1Click() {
     accept();
     LoadHighScores(context_.shared);
     context_.shared.NewEntryRank = LatestGameEntry;
-    if (THighscore *menu = context_.windows.Highscore)
-        menu->Button10Click();
+    emit scoresCleared();
 }
 
 } // namespace krumlix

@@ -26,6 +26,10 @@ public:
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
 
+signals:
+    /// The cleared table is on disk and in memory; the menu redraws it.
+    void scoresCleared();
+
 protected:
     void showEvent(QShowEvent *event) override;
 

@@ -141,7 +141,7 @@ void THighscore::Button1Click() {
     s.CloseMode = CloseModes::RunStarted;
     s.GameState = GamePhase::RunRequested;
     done(QDialog::Accepted);
-    GameStarted = 1;
+    GameStarted = Flag::Raised;
     if (TForm1 *game = context_.windows.Form1) {
         game->raise();
         game->activateWindow();
@@ -279,7 +279,7 @@ void THighscore::FormActivate() {
     // A file error abandons the rest: no table, no statistics.
     context_.errors.guard([this, &s] {
         Button11Click();
-        if (GameStarted != 1)
+        if (GameStarted != Flag::Raised)
             Button10Click();
         if (s.NewEntryRank < LatestGameEntry)
             Button10Click();

@@ -62,7 +62,8 @@ public:
     QLabel *efficiencyLabel(int row) const { return labels[static_cast<std::size_t>(61 + row)]; }
     QLabel *header() const { return labels[51]; }
 
-    std::int32_t GameStarted = 0;
+    /// Raised the first time "Begin new Game" is used; it stays raised.
+    Flag GameStarted = Flag::Lowered;
 
     static constexpr int PointsRight = 382;
     static constexpr int EfficiencyRight = 337;

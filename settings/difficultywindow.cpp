@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "difficultywindow.h"
 
-#include "highscore/menuwindow.h"
 #include "presetrates.h"
 #include "widgets/windowlook.h"
 
@@ -91,8 +90,7 @@ void Tsetup::Button1Click() {
         const int bees = spinEdit(p + 7)->value();
         s.AnimalRates[p] = {s.AnimalRates[p][0], elephants, elephants, bees, bees};
     }
-    if (THighscore *menu = context_.windows.Highscore)
-        menu->showLevelBadge(s.DifficultyLevel);
+    emit levelChosen(s.DifficultyLevel);
     close();
 }
 

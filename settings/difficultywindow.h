@@ -32,6 +32,10 @@ public:
     QPushButton *Button1 = nullptr;
     std::array<QLabel *, 12> labels{}; ///< `Label1` .. `Label12`
 
+signals:
+    /// OK has made `level` (0..5) the game's level; the menu shows its badge.
+    void levelChosen(int level);
+
 private:
     AppContext &context_;
     std::array<SpinEdit *, 12> spinEdits_{};

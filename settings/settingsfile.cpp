@@ -2,7 +2,6 @@
 #include "settingsfile.h"
 
 #include "difficultywindow.h"
-#include "highscore/menuwindow.h"
 #include "platform/textfile.h"
 #include "sound/soundwindow.h"
 #include "stats/statswindow.h"

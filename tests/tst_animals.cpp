@@ -11,14 +11,55 @@
 using namespace krumlix;
 using test::RuleRig;
 
-Q_DECLARE_METATYPE(krumlix::Group)
-Q_DECLARE_METATYPE(krumlix::Sprite)
-
 namespace {
 
 int entered(const SharedState &s, Group g) {
     return isElephant(g) ? s.ElephantCount : s.BeeCount;
 }
+
+/// The lane's first animal flies `ticks` ticks on a field prepared mid-run,
+/// the hero aiming at `aim`; then he fires. Returns where it was then.
+int shootAfter(RuleRig &rig, Group g, int aim, int ticks) {
+    rig.prepareMidRun(aim);
+    rig.letInNextTick({g});
+    rig.step(ticks);
+    rig.press(Key::Space);
+    return rig.game.group(g).x[1];
+}
+
+struct Blocking {
+    Group group;
+    int aim, flightTicks;
+    int nextEntersOnTick; ///< counted from the shot
+};
+struct Flight { ///< an elephant losing the bonuses on its way across
+    Group group;
+    int lose3Tick, lose3X, lose2Tick, lose2X;
+    QRect exit; ///< black once it has crossed
+};
+struct BeeReach {
+    Group group;
+    int aim, reachTick;
+    int turnTo = 0, turnAfterTick = 0; ///< a turn while it flies
+};
+struct HitShown {
+    Group group;
+    int aim, displayTicks, hitY;
+    QSize erased;
+};
+struct Wings {
+    Group group;
+    Sprite wingDown;
+    int downY;
+    Sprite wingUp;
+    int upY, laneTop, laneBottom;
+};
+struct ShotShown {
+    int fireAim, aimAtTick, aimAfterTick;
+    bool fireAgain;
+    Sprite shot;
+    QPoint at;
+};
 
 } // namespace
 
@@ -44,8 +85,7 @@ private slots:
     void fullRatesLetOneInPerBlockingDistance() {
         QFETCH(Group, group);
         QFETCH(QList<int>, entries);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         rig.fake.random.fallback = 0;
         const Lane &l = lane(group);
         QList<int> seen;
@@ -68,9 +108,8 @@ private slots:
     // its rates let one animal into every lane.
     void nothingEntersDuringLeadIn_data() {
         QTest::addColumn<int>("previousPeriod");
-        QTest::newRow("period 0 left over") << 0;
-        QTest::newRow("period 3 left over") << 3;
-        QTest::newRow("period 5 left over") << 5;
+        for (int period : {0, 3, 5})
+            QTest::addRow("period %d left over", period) << period;
     }
     void nothingEntersDuringLeadIn() {
         QFETCH(int, previousPeriod);
@@ -102,42 +141,30 @@ private slots:
     // blocked while it is within the blocking distance; the next one enters
     // on the tick after its hit display has ended.
     void hitAnimalKeepsBlocking_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("aim");
-        QTest::addColumn<int>("flightTicks");
-        QTest::addColumn<int>("nextEntersOnTick"); // counted from the shot
-        QTest::newRow("elephant right at 90") << Group::RightwardElephant << 2 << 15 << 7;
-        QTest::newRow("elephant right at 96") << Group::RightwardElephant << 2 << 16 << 1;
-        QTest::newRow("elephant left at 490") << Group::LeftwardElephant << 6 << 15 << 6;
-        QTest::newRow("elephant left at 484") << Group::LeftwardElephant << 6 << 16 << 1;
-        QTest::newRow("bee from the left at 42") << Group::RightwardBee << 1 << 7 << 6;
-        QTest::newRow("bee from the left at 48") << Group::RightwardBee << 1 << 8 << 1;
-        QTest::newRow("bee from the right at 578") << Group::LeftwardBee << 7 << 7 << 6;
-        QTest::newRow("bee from the right at 572") << Group::LeftwardBee << 7 << 8 << 1;
+        QTest::addColumn<Blocking>("row");
+        QTest::newRow("elephant right at 90") << Blocking{Group::RightwardElephant, 2, 15, 7};
+        QTest::newRow("elephant right at 96") << Blocking{Group::RightwardElephant, 2, 16, 1};
+        QTest::newRow("elephant left at 490") << Blocking{Group::LeftwardElephant, 6, 15, 6};
+        QTest::newRow("elephant left at 484") << Blocking{Group::LeftwardElephant, 6, 16, 1};
+        QTest::newRow("bee from the left at 42") << Blocking{Group::RightwardBee, 1, 7, 6};
+        QTest::newRow("bee from the left at 48") << Blocking{Group::RightwardBee, 1, 8, 1};
+        QTest::newRow("bee from the right at 578") << Blocking{Group::LeftwardBee, 7, 7, 6};
+        QTest::newRow("bee from the right at 572") << Blocking{Group::LeftwardBee, 7, 8, 1};
     }
     void hitAnimalKeepsBlocking() {
-        QFETCH(Group, group);
-        QFETCH(int, aim);
-        QFETCH(int, flightTicks);
-        QFETCH(int, nextEntersOnTick);
+        QFETCH(Blocking, row);
         RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
-        rig.letInNextTick({group});
-        rig.step(flightTicks);
-        rig.press(Key::Space);
-        QCOMPARE(rig.game.group(group).state[1], -1);
-        const int shotAt = rig.game.group(group).x[1];
-        int enteredOn = 0;
-        for (int t = 1; t <= 10 && enteredOn == 0; ++t) {
-            rig.letInNextTick({group});
-            rig.step();
-            if (entered(rig.shared, group) == 2)
-                enteredOn = t;
-            else if (rig.game.group(group).state[1] < 0)
-                QCOMPARE(rig.game.group(group).x[1], shotAt);
-        }
-        QCOMPARE(enteredOn, nextEntersOnTick);
+        const int shotAt = shootAfter(rig, row.group, row.aim, row.flightTicks);
+        QCOMPARE(rig.game.group(row.group).state[1], -1);
+        rig.letInNextTick({row.group});
+        const int enteredOn = rig.stepUntil(
+            10, [&] { return entered(rig.shared, row.group) == 2; },
+            [&](int) {
+                if (rig.game.group(row.group).state[1] < 0)
+                    QCOMPARE(rig.game.group(row.group).x[1], shotAt);
+                rig.letInNextTick({row.group});
+            });
+        QCOMPARE(enteredOn, row.nextEntersOnTick);
     }
 
     // All ten slots busy (one of them in its hit display): the lane wants an
@@ -149,8 +176,7 @@ private slots:
     }
     void fullLaneLetsNothingIn() {
         QFETCH(Group, group);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         const int k = static_cast<int>(group);
         const bool fromLeft = lane(group).step > 0;
         for (int i = 1; i <= SlotsPerGroup; ++i)
@@ -180,8 +206,7 @@ private slots:
     void oneDrawPerChannel() {
         QFETCH(QList<int>, blocked);
         QFETCH(QList<int>, expected);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         for (int k : blocked) {
             const Lane &l = Lanes[k];
             rig.place(Group(k), 5, l.entryX + (l.step > 0 ? 30 : -30));
@@ -220,26 +245,16 @@ private slots:
     // zone, Hardcore when it passes the far edge, and crossing the field
     // costs 10 and every bonus on its 106th tick.
     void elephantFlight_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("lose3Tick");
-        QTest::addColumn<int>("lose3X");
-        QTest::addColumn<int>("lose2Tick");
-        QTest::addColumn<int>("lose2X");
-        QTest::addColumn<QRect>("exit"); // black once it has crossed
+        QTest::addColumn<Flight>("row");
         QTest::newRow("flying right")
-            << Group::RightwardElephant << 38 << 228 << 59 << 354 << QRect(560, 10, 80, 46);
+            << Flight{Group::RightwardElephant, 38, 228, 59, 354, QRect(560, 10, 80, 46)};
         QTest::newRow("flying left")
-            << Group::LeftwardElephant << 38 << 352 << 60 << 220 << QRect(0, 60, 80, 46);
+            << Flight{Group::LeftwardElephant, 38, 352, 60, 220, QRect(0, 60, 80, 46)};
     }
     void elephantFlight() {
-        QFETCH(Group, group);
-        QFETCH(int, lose3Tick);
-        QFETCH(int, lose3X);
-        QFETCH(int, lose2Tick);
-        QFETCH(int, lose2X);
-        QFETCH(QRect, exit);
-        RuleRig rig;
-        rig.prepareMidRun();
+        QFETCH(Flight, row);
+        const auto [group, lose3Tick, lose3X, lose2Tick, lose2X, exit] = row;
+        test::MidRunRig rig;
         rig.letInNextTick({group});
         const Lane &l = lane(group);
         for (int t = 1; t < 106; ++t) {
@@ -262,116 +277,72 @@ private slots:
     }
 
     // A bee reaches the hero on the tick it passes the limit of his
-    // position, and flies on.
+    // position, and flies on. Turning changes the limit at once: the very
+    // next tick is judged by the new position.
     void beeReachLimits_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("aim");
-        QTest::addColumn<int>("reachTick");
+        QTest::addColumn<BeeReach>("row");
         const int fromLeft[] = {40, 45, 46, 46, 48, 48, 50};  // x 240 ... 300
         const int fromRight[] = {52, 50, 50, 49, 48, 47, 42}; // x 308 ... 368
         for (int aim = 1; aim <= 7; ++aim) {
             QTest::addRow("from the left, aim %d", aim)
-                << Group::RightwardBee << aim << fromLeft[aim - 1];
+                << BeeReach{Group::RightwardBee, aim, fromLeft[aim - 1]};
             QTest::addRow("from the right, aim %d", aim)
-                << Group::LeftwardBee << aim << fromRight[aim - 1];
+                << BeeReach{Group::LeftwardBee, aim, fromRight[aim - 1]};
         }
+        QTest::newRow("from the left, 7 to 1 at 270")
+            << BeeReach{Group::RightwardBee, 7, 46, 1, 45};
+        QTest::newRow("from the left, 1 to 7 at 180")
+            << BeeReach{Group::RightwardBee, 1, 50, 7, 30};
+        QTest::newRow("from the right, 1 to 7 at 350")
+            << BeeReach{Group::LeftwardBee, 1, 46, 7, 45};
+        QTest::newRow("from the right, 7 to 1 at 440")
+            << BeeReach{Group::LeftwardBee, 7, 52, 1, 30};
     }
     void beeReachLimits() {
-        QFETCH(Group, group);
-        QFETCH(int, aim);
-        QFETCH(int, reachTick);
-        RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
-        rig.letInNextTick({group});
-        int reachedOn = 0;
-        for (int t = 1; t <= 60 && reachedOn == 0; ++t) {
-            rig.step();
-            if (rig.game.StopFlag == Flag::Raised)
-                reachedOn = t;
-        }
-        QCOMPARE(reachedOn, reachTick);
+        QFETCH(BeeReach, row);
+        test::MidRunRig rig;
+        rig.turnTo(row.aim);
+        rig.letInNextTick({row.group});
+        const int reachedOn = rig.stepUntil(
+            60, [&] { return rig.game.StopFlag == Flag::Raised; },
+            [&](int t) {
+                if (t == row.turnAfterTick)
+                    rig.turnTo(row.turnTo);
+            });
+        QCOMPARE(reachedOn, row.reachTick);
         rig.step();
-        QCOMPARE(rig.game.group(group).state[1], 1);
-        QCOMPARE(rig.game.group(group).x[1],
-                 lane(group).entryX + lane(group).step * (reachTick + 1));
-    }
-
-    // Turning changes the limit at once: the very next tick is judged by the
-    // new position.
-    void turningChangesBeeLimit_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("startAim");
-        QTest::addColumn<int>("turnTo");
-        QTest::addColumn<int>("turnAfterTick");
-        QTest::addColumn<int>("reachTick");
-        QTest::newRow("from the left, 7 to 1 at 270") << Group::RightwardBee << 7 << 1 << 45 << 46;
-        QTest::newRow("from the left, 1 to 7 at 180") << Group::RightwardBee << 1 << 7 << 30 << 50;
-        QTest::newRow("from the right, 1 to 7 at 350") << Group::LeftwardBee << 1 << 7 << 45 << 46;
-        QTest::newRow("from the right, 7 to 1 at 440") << Group::LeftwardBee << 7 << 1 << 30 << 52;
-    }
-    void turningChangesBeeLimit() {
-        QFETCH(Group, group);
-        QFETCH(int, startAim);
-        QFETCH(int, turnTo);
-        QFETCH(int, turnAfterTick);
-        QFETCH(int, reachTick);
-        RuleRig rig;
-        rig.prepareMidRun();
-        rig.turnTo(startAim);
-        rig.letInNextTick({group});
-        int reachedOn = 0;
-        for (int t = 1; t <= 60 && reachedOn == 0; ++t) {
-            rig.step();
-            if (rig.game.StopFlag == Flag::Raised)
-                reachedOn = t;
-            if (t == turnAfterTick)
-                rig.turnTo(turnTo);
-        }
-        QCOMPARE(reachedOn, reachTick);
+        QCOMPARE(rig.game.group(row.group).state[1], 1);
+        QCOMPARE(rig.game.group(row.group).x[1],
+                 lane(row.group).entryX + lane(row.group).step * (row.reachTick + 1));
     }
 
     // The hit image stands where the animal was shot, 6 ticks for the
     // elephant flying right and 5 for the others; then it is erased and the
     // slot is free at the entry.
     void hitDisplay_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("aim");
-        QTest::addColumn<int>("displayTicks");
-        QTest::addColumn<int>("hitY");
-        QTest::addColumn<QSize>("erased");
+        QTest::addColumn<HitShown>("row");
         QTest::newRow("elephant flying right")
-            << Group::RightwardElephant << 3 << 6 << 10 << QSize(63, 46);
+            << HitShown{Group::RightwardElephant, 3, 6, 10, QSize(63, 46)};
         QTest::newRow("elephant flying left")
-            << Group::LeftwardElephant << 5 << 5 << 60 << QSize(63, 46);
-        QTest::newRow("bee from the left") << Group::RightwardBee << 1 << 5 << 340 << QSize(27, 20);
-        QTest::newRow("bee from the right") << Group::LeftwardBee << 7 << 5 << 340 << QSize(27, 20);
+            << HitShown{Group::LeftwardElephant, 5, 5, 60, QSize(63, 46)};
+        QTest::newRow("bee from the left")
+            << HitShown{Group::RightwardBee, 1, 5, 340, QSize(27, 20)};
+        QTest::newRow("bee from the right")
+            << HitShown{Group::LeftwardBee, 7, 5, 340, QSize(27, 20)};
     }
     void hitDisplay() {
-        QFETCH(Group, group);
-        QFETCH(int, aim);
-        QFETCH(int, displayTicks);
-        QFETCH(int, hitY);
-        QFETCH(QSize, erased);
+        QFETCH(HitShown, row);
+        const auto [group, aim, displayTicks, hitY, erased] = row;
         const Sprite hitImage = isElephant(group) ? Sprite::elefluff : Sprite::bifluff;
         RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
-        rig.letInNextTick({group});
-        rig.step(20);
-        const int x = rig.game.group(group).x[1];
-        rig.press(Key::Space);
+        const int x = shootAfter(rig, group, aim, 20);
         QCOMPARE(rig.game.group(group).state[1], -1);
-        int freedOn = 0;
-        for (int t = 1; t <= 10 && freedOn == 0; ++t) {
-            rig.step();
-            if (rig.game.group(group).state[1] == 0) {
-                freedOn = t;
-            } else {
+        const int freedOn = rig.stepUntil(
+            10, [&] { return rig.game.group(group).state[1] == 0; },
+            [&](int) {
                 QCOMPARE(rig.game.group(group).x[1], x);
                 QVERIFY(test::showsSprite(rig.field, hitImage, x, hitY));
-            }
-        }
+            });
         QCOMPARE(freedOn, displayTicks);
         QCOMPARE(rig.game.group(group).x[1], lane(group).entryX);
         QVERIFY(test::isBlack(rig.field, QRect(QPoint(x, hitY), erased)));
@@ -380,30 +351,39 @@ private slots:
     // Flying animals stand in their lanes with the wing image of the phase;
     // what they left behind is black.
     void animalsDrawnInTheirLanes_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<Sprite>("wingDown");
-        QTest::addColumn<int>("downY");
-        QTest::addColumn<Sprite>("wingUp");
-        QTest::addColumn<int>("upY");
-        QTest::addColumn<int>("laneTop");
-        QTest::addColumn<int>("laneBottom");
-        QTest::newRow("elephant flying right") << Group::RightwardElephant << Sprite::eleleft1 << 10
-                                               << Sprite::eleleft2 << 14 << 10 << 50;
-        QTest::newRow("elephant flying left") << Group::LeftwardElephant << Sprite::eleright2 << 60
-                                              << Sprite::eleright1 << 64 << 60 << 100;
-        QTest::newRow("bee from the left") << Group::RightwardBee << Sprite::bileft1 << 340
-                                           << Sprite::bileft2 << 342 << 340 << 356;
-        QTest::newRow("bee from the right") << Group::LeftwardBee << Sprite::biright1 << 340
-                                            << Sprite::biright2 << 342 << 340 << 356;
+        QTest::addColumn<Wings>("row");
+        QTest::newRow("elephant flying right") << Wings{.group = Group::RightwardElephant,
+                                                        .wingDown = Sprite::eleleft1,
+                                                        .downY = 10,
+                                                        .wingUp = Sprite::eleleft2,
+                                                        .upY = 14,
+                                                        .laneTop = 10,
+                                                        .laneBottom = 50};
+        QTest::newRow("elephant flying left") << Wings{.group = Group::LeftwardElephant,
+                                                       .wingDown = Sprite::eleright2,
+                                                       .downY = 60,
+                                                       .wingUp = Sprite::eleright1,
+                                                       .upY = 64,
+                                                       .laneTop = 60,
+                                                       .laneBottom = 100};
+        QTest::newRow("bee from the left") << Wings{.group = Group::RightwardBee,
+                                                    .wingDown = Sprite::bileft1,
+                                                    .downY = 340,
+                                                    .wingUp = Sprite::bileft2,
+                                                    .upY = 342,
+                                                    .laneTop = 340,
+                                                    .laneBottom = 356};
+        QTest::newRow("bee from the right") << Wings{.group = Group::LeftwardBee,
+                                                     .wingDown = Sprite::biright1,
+                                                     .downY = 340,
+                                                     .wingUp = Sprite::biright2,
+                                                     .upY = 342,
+                                                     .laneTop = 340,
+                                                     .laneBottom = 356};
     }
     void animalsDrawnInTheirLanes() {
-        QFETCH(Group, group);
-        QFETCH(Sprite, wingDown);
-        QFETCH(int, downY);
-        QFETCH(Sprite, wingUp);
-        QFETCH(int, upY);
-        QFETCH(int, laneTop);
-        QFETCH(int, laneBottom);
+        QFETCH(Wings, row);
+        const auto [group, wingDown, downY, wingUp, upY, laneTop, laneBottom] = row;
         RuleRig rig;
         QVERIFY(!test::allBlack(rig.sprites.image(wingDown)));
         QVERIFY(!test::allBlack(rig.sprites.image(wingUp)));
@@ -433,35 +413,26 @@ private slots:
     // hero then has, and erased on the tick after that, wherever the hero
     // turned in between and even when he fired again.
     void shotShownForOneTick_data() {
-        QTest::addColumn<int>("fireAim");
-        QTest::addColumn<int>("aimAtTick");
-        QTest::addColumn<int>("aimAfterTick");
-        QTest::addColumn<bool>("fireAgain");
-        QTest::addColumn<Sprite>("shot");
-        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<ShotShown>("row");
         const Sprite shots[] = {Sprite::skud1, Sprite::skud2, Sprite::skud3, Sprite::skud4,
                                 Sprite::skud5, Sprite::skud6, Sprite::skud7};
         const QPoint places[] = {{248, 346}, {268, 316}, {290, 316}, {311, 316},
                                  {334, 316}, {354, 316}, {376, 346}};
         for (int aim = 1; aim <= 7; ++aim)
             QTest::addRow("aim %d", aim)
-                << aim << aim << aim << false << shots[aim - 1] << places[aim - 1];
+                << ShotShown{aim, aim, aim, false, shots[aim - 1], places[aim - 1]};
         QTest::newRow("fired at 4, turned to 5")
-            << 4 << 5 << 5 << false << Sprite::skud5 << places[4];
+            << ShotShown{4, 5, 5, false, Sprite::skud5, places[4]};
         QTest::newRow("fired at 4, drawn at 5, turned to 6")
-            << 4 << 5 << 6 << false << Sprite::skud5 << places[4];
+            << ShotShown{4, 5, 6, false, Sprite::skud5, places[4]};
         QTest::newRow("fired at 3, drawn at 2, turned to 1")
-            << 3 << 2 << 1 << false << Sprite::skud2 << places[1];
+            << ShotShown{3, 2, 1, false, Sprite::skud2, places[1]};
         QTest::newRow("fired at 4, drawn at 5, fired again at 6")
-            << 4 << 5 << 6 << true << Sprite::skud5 << places[4];
+            << ShotShown{4, 5, 6, true, Sprite::skud5, places[4]};
     }
     void shotShownForOneTick() {
-        QFETCH(int, fireAim);
-        QFETCH(int, aimAtTick);
-        QFETCH(int, aimAfterTick);
-        QFETCH(bool, fireAgain);
-        QFETCH(Sprite, shot);
-        QFETCH(QPoint, at);
+        QFETCH(ShotShown, row);
+        const auto [fireAim, aimAtTick, aimAfterTick, fireAgain, shot, at] = row;
         RuleRig rig;
         QVERIFY(!test::allBlack(rig.sprites.image(shot)));
         rig.prepareMidRun();

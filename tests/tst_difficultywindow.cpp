@@ -10,13 +10,6 @@ using namespace krumlix;
 
 namespace {
 
-QList<int> spinValues(Tsetup &setup) {
-    QList<int> values;
-    for (int n = 1; n <= 12; ++n)
-        values << setup.spinEdit(n)->value();
-    return values;
-}
-
 /// Types `text` into spin edit `n` as a player does: select all, type.
 void typeInto(Tsetup &setup, int n, const QString &text) {
     SpinEdit *spin = setup.spinEdit(n);
@@ -64,7 +57,7 @@ private slots:
         w.setup().RadioGroup1->setItemIndex(5);
         w.setup().RadioGroup1->setItemIndex(level);
         const auto &preset = PresetRates[level];
-        QCOMPARE(spinValues(w.setup()), QList<int>(preset.begin(), preset.end()));
+        QCOMPARE(w.spinValues(), QList<int>(preset.begin(), preset.end()));
         for (int n = 1; n <= 12; ++n)
             QVERIFY(!w.setup().spinEdit(n)->isEnabled());
         QCOMPARE(w.shared.UserRates, userRates);
@@ -73,8 +66,7 @@ private slots:
     void championRates() {
         test::GameWindows w;
         w.setup().RadioGroup1->setItemIndex(2);
-        QCOMPARE(spinValues(w.setup()),
-                 (QList<int>{60, 45, 35, 30, 15, 15, 10, 25, 40, 45, 70, 70}));
+        QCOMPARE(w.spinValues(), (QList<int>{60, 45, 35, 30, 15, 15, 10, 25, 40, 45, 70, 70}));
     }
 
     // A typed user rate survives a switch to a preset and back.

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs under the virtual clock, without windows.
-#include "game/gamerun.h"
-#include "support/fakehost.h"
-#include "support/fakes.h"
+#include "support/rulerig.h"
 
 #include <QTest>
 
@@ -10,21 +8,11 @@ using namespace krumlix;
 
 namespace {
 
-struct Rig {
-    test::FakePlatform fake;
-    test::FakeHost host;
-    SharedState shared;
-    SpriteSheet sprites;
-    Field field{sprites};
-    GameRun game{shared, fake.platform, field, host};
-
-    Rig() {
-        fake.waiter.processEvents = false;
-        fake.random.fallback = 999; // no animal ever enters
-    }
+/// The rule rig (no animal ever enters), its action given the tick's clock.
+struct Rig : test::RuleRig {
     /// Runs `action` before the wait of every tick, with the tick's clock.
     void everyTick(std::function<void(int seconds)> action) {
-        fake.waiter.beforeEvents = [this, action] { action(game.ClockSeconds); };
+        afterEveryTick([this, action] { action(game.ClockSeconds); });
     }
 };
 

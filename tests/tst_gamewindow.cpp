@@ -13,17 +13,11 @@
 
 using namespace krumlix;
 
-Q_DECLARE_METATYPE(krumlix::RepeatRate)
-
 namespace {
 
 /// The right edge of a label inside its readout box.
 int rightEdge(const QLabel *label) {
     return label->geometry().x() + label->geometry().width();
-}
-
-void pressKey(QWidget *widget, Qt::Key key) {
-    QTest::keyClick(widget, key);
 }
 
 /// A key-down as the window system delivers it, first or repeated, or its
@@ -45,6 +39,30 @@ void keyDown(QWidget *widget, Qt::Key key, bool repeat, bool up = false) {
     event.setTimestamp(eventTime);
     QApplication::sendEvent(widget, &event);
 }
+
+/// What the player does in the wait of each tick of a held-key row.
+struct Tick {
+    TForm1 &game;
+    QString clock; ///< as shown
+    bool running;
+    bool &holding;        ///< Space is held
+    int shotCount, shots; ///< fired so far; the row's
+};
+using Play = std::function<void(Tick &)>;
+
+// A held-key row: what the player does on each tick; AimPosition,
+// ShotCount, the clock and the menus seen after the run; repeats as X11
+// release-press pairs; a session that keeps the repeat to itself; the key
+// pressed in the first menu; a fresh Enter after the run, into the menu.
+struct Held {
+    Play play;
+    int aim, shots;
+    QString clock;
+    int menus;
+    bool pairs, own = false;
+    Qt::Key startKey = Qt::Key_Return;
+    bool freshEnter = false;
+};
 
 } // namespace
 
@@ -99,13 +117,16 @@ private slots:
         QTest::addColumn<bool>("settable");
         QTest::addColumn<RepeatRate>("whileRunning");
         QTest::addColumn<int>("sets");
-        QTest::newRow("X11") << true << RepeatRate{250, 33} << 2;
-        QTest::newRow("Wayland") << false << RepeatRate{660, 40} << 0;
+        QTest::addColumn<bool>("keypad"); // the after-run Enter from the keypad
+        QTest::newRow("X11") << true << RepeatRate{250, 33} << 2 << false;
+        QTest::newRow("X11, keypad Enter") << true << RepeatRate{250, 33} << 2 << true;
+        QTest::newRow("Wayland") << false << RepeatRate{660, 40} << 0 << false;
     }
     void startUpRunAndBackToMenu() {
         QFETCH(bool, settable);
         QFETCH(RepeatRate, whileRunning);
         QFETCH(int, sets);
+        QFETCH(bool, keypad);
         test::GameWindows w;
         w.fake.keyboard.settable = settable;
         w.setup().RadioGroup1->setItemIndex(0);
@@ -123,7 +144,7 @@ private slots:
             // 30 repeats a second.
             QCOMPARE(w.fake.keyboard.current, whileRunning);
             if (menusSeen == 1)
-                pressKey(modal, Qt::Key_Return);
+                QTest::keyClick(modal, Qt::Key_Return);
             else
                 w.menu().Button6Click();
         };
@@ -136,10 +157,11 @@ private slots:
         QVERIFY(clocks.contains(QStringLiteral("1:00")));
         QCOMPARE(w.game().Label1->text(), QStringLiteral("0:00"));
         QVERIFY(w.game().Label53->isVisible());
-        QCOMPARE(w.menu().GameStarted, 1);
+        QCOMPARE(w.menu().GameStarted, Flag::Raised);
 
         test::whenModal(onMenu);
-        pressKey(&w.game(), Qt::Key_Return);
+        QTest::keyClick(&w.game(), keypad ? Qt::Key_Enter : Qt::Key_Return,
+                        keypad ? Qt::KeypadModifier : Qt::NoModifier);
         QCOMPARE(menusSeen, 2);
         QCOMPARE(w.programEnds, 1);
         QCOMPARE(w.fake.keyboard.current, (RepeatRate{660, 40}));
@@ -150,111 +172,112 @@ private slots:
     // A key's repeats act only where it went down: in the run that saw it
     // pressed every repeat counts; a key held from the menu does nothing in
     // the run it started, one held from the run does not leave the
-    // after-run screen, one held from there does not start a run.
+    // after-run screen, one held from there does not start a run. In a
+    // session that keeps the repeat to itself (`own`) the system's repeats
+    // of Right and Space are not acted on, and a held Space stops at once
+    // when it is let go, the window loses the keyboard or a letter goes down.
     void repeatsActOnlyWhereTheKeyWentDown_data() {
-        QTest::addColumn<int>("held");      // 0 Enter from the menu, 1 Space from the menu,
-                                            // 2 Right and Space in the run, 3 Enter ending
-                                            // the run, 4 Enter into the menu; Space held
-                                            // from 2:49 to `shots`, then 5 let go (Left
-                                            // tapped at 2:50), 6 the window loses the
-                                            // keyboard, 7 a letter goes down, 8 let go
-        QTest::addColumn<int>("aim");       // AimPosition after the run
-        QTest::addColumn<int>("shots");     // ShotCount
-        QTest::addColumn<QString>("clock"); // the clock at the end of the run
-        QTest::addColumn<int>("menus");     // menus seen
-        QTest::addColumn<bool>("pairs");    // repeats as X11 release-press pairs
-        QTest::addColumn<bool>("own");      // a session that keeps the repeat to itself:
-                                            // the system's repeats of Right and Space are
-                                            // not acted on
+        QTest::addColumn<Held>("row");
+        // Repeats of the key that started the run, at 2:59.
+        const auto fromMenu = [](Qt::Key key) -> Play {
+            return [key](Tick &t) {
+                if (t.clock == QLatin1String("2:59"))
+                    keyDown(&t.game, key, true);
+            };
+        };
+        const auto at250 = [](std::function<void(TForm1 *)> keys) -> Play {
+            return [keys](Tick &t) {
+                if (t.running && t.clock == QLatin1String("2:50"))
+                    keys(&t.game);
+            };
+        };
+        const Play rightAndSpace = at250([](TForm1 *game) {
+            for (int i = 0; i < 3; ++i)
+                keyDown(game, Qt::Key_Right, i > 0);
+            for (int i = 0; i < 5; ++i)
+                keyDown(game, Qt::Key_Space, i > 0);
+            keyDown(game, Qt::Key_Escape, false);
+        });
+        const Play enterHeld = at250([](TForm1 *game) {
+            keyDown(game, Qt::Key_Return, false);
+            keyDown(game, Qt::Key_Return, true);
+        });
+        // Space goes down at 2:49 and is held until `shots` are fired, then
+        // `letGo`; the run ends with Escape at 2:47.
+        const auto spaceHeld = [](std::function<void(TForm1 *)> letGo, bool leftTap,
+                                  bool serverRepeats) -> Play {
+            return [=](Tick &t) {
+                if (!t.running)
+                    return;
+                if (leftTap && t.clock == QLatin1String("2:50") && t.game.game().AimPosition == 4) {
+                    keyDown(&t.game, Qt::Key_Left, false);
+                    keyDown(&t.game, Qt::Key_Left, false, true);
+                } else if (t.clock == QLatin1String("2:49") && t.shotCount == 0) {
+                    keyDown(&t.game, Qt::Key_Space, false);
+                    t.holding = true;
+                } else if (t.holding && t.shotCount < t.shots && serverRepeats) {
+                    keyDown(&t.game, Qt::Key_Space, true);
+                } else if (t.holding && t.shotCount >= t.shots) {
+                    t.holding = false;
+                    letGo(&t.game);
+                } else if (t.clock == QLatin1String("2:47")) {
+                    keyDown(&t.game, Qt::Key_Escape, false);
+                }
+            };
+        };
+        const auto spaceUp = [](TForm1 *game) { keyDown(game, Qt::Key_Space, false, true); };
+        const auto letterDown = [](TForm1 *game) { keyDown(game, Qt::Key_A, false); };
+        const auto loseKeyboard = [](TForm1 *game) {
+            QEvent deactivate(QEvent::WindowDeactivate);
+            QApplication::sendEvent(game, &deactivate);
+        };
         for (bool pairs : {false, true}) {
             const char *x11 = pairs ? ", X11 pairs" : "";
             QTest::addRow("Enter held from the menu%s", x11)
-                << 0 << 4 << 0 << "0:00" << 1 << pairs << false;
+                << Held{fromMenu(Qt::Key_Return), 4, 0, "0:00", 1, pairs};
             QTest::addRow("Space held from the menu%s", x11)
-                << 1 << 4 << 0 << "0:00" << 1 << pairs << false;
+                << Held{fromMenu(Qt::Key_Space), 4, 0, "0:00", 1, pairs, false, Qt::Key_Space};
             QTest::addRow("Right and Space held in the run%s", x11)
-                << 2 << 7 << 5 << "2:50" << 1 << pairs << false;
+                << Held{rightAndSpace, 7, 5, "2:50", 1, pairs};
             QTest::addRow("Enter held that ends the run%s", x11)
-                << 3 << 4 << 0 << "2:50" << 1 << pairs << false;
+                << Held{enterHeld, 4, 0, "2:50", 1, pairs};
             QTest::addRow("Enter held into the menu%s", x11)
-                << 4 << 4 << 0 << "2:50" << 2 << pairs << false;
+                << Held{enterHeld, 4, 0, "2:50", 2, pairs, false, Qt::Key_Return, true};
         }
         QTest::newRow("Right and Space held in the run, own repeats")
-            << 2 << 5 << 1 << "2:50" << 1 << false << true;
+            << Held{rightAndSpace, 5, 1, "2:50", 1, false, true};
         QTest::newRow("Right and Space held in the run, X11 pairs, own repeats")
-            << 2 << 5 << 1 << "2:50" << 1 << true << true;
+            << Held{rightAndSpace, 5, 1, "2:50", 1, true, true};
         QTest::newRow("Left tapped, Space held and let go, own repeats")
-            << 5 << 3 << 6 << "2:47" << 1 << false << true;
+            << Held{spaceHeld(spaceUp, true, false), 3, 6, "2:47", 1, false, true};
         QTest::newRow("Space held, the window loses the keyboard, own repeats")
-            << 6 << 4 << 3 << "2:47" << 1 << false << true;
+            << Held{spaceHeld(loseKeyboard, false, false), 4, 3, "2:47", 1, false, true};
         QTest::newRow("Space held, a letter goes down, own repeats")
-            << 7 << 4 << 4 << "2:47" << 1 << false << true;
+            << Held{spaceHeld(letterDown, false, false), 4, 4, "2:47", 1, false, true};
         QTest::newRow("Space held and let go, X11 pairs, own repeats")
-            << 8 << 4 << 10 << "2:47" << 1 << true << true;
+            << Held{spaceHeld(spaceUp, false, true), 4, 10, "2:47", 1, true, true};
     }
     void repeatsActOnlyWhereTheKeyWentDown() {
-        QFETCH(int, held);
-        QFETCH(int, aim);
-        QFETCH(int, shots);
-        QFETCH(QString, clock);
-        QFETCH(int, menus);
-        QFETCH(bool, pairs);
-        QFETCH(bool, own);
-        asPairs = pairs;
+        QFETCH(Held, row);
+        asPairs = row.pairs;
         HeldKeys heldKeys;
         qApp->installEventFilter(&heldKeys);
         test::GameWindows w;
-        w.fake.keyboard.settable = !own;
+        w.fake.keyboard.settable = !row.own;
         w.setup().RadioGroup1->setItemIndex(0);
         TForm1 &game = w.game();
-        const Qt::Key startKey = held == 1 ? Qt::Key_Space : Qt::Key_Return;
         bool holding = false;
         w.fake.waiter.beforeEvents = [&] {
-            const QString shown = game.Label1->text();
-            if (held >= 5 && w.shared.GameState == GamePhase::Running) {
-                if (held == 5 && shown == QStringLiteral("2:50") && game.game().AimPosition == 4) {
-                    keyDown(&game, Qt::Key_Left, false);
-                    keyDown(&game, Qt::Key_Left, false, true);
-                } else if (shown == QStringLiteral("2:49") && w.shared.ShotCount == 0) {
-                    keyDown(&game, Qt::Key_Space, false);
-                    holding = true;
-                } else if (holding && w.shared.ShotCount < shots && held == 8) {
-                    keyDown(&game, Qt::Key_Space, true); // the server's repeat
-                } else if (holding && w.shared.ShotCount >= shots) {
-                    holding = false;
-                    QEvent deactivate(QEvent::WindowDeactivate);
-                    if (held == 6)
-                        QApplication::sendEvent(&game, &deactivate);
-                    else if (held == 7)
-                        keyDown(&game, Qt::Key_A, false);
-                    else
-                        keyDown(&game, Qt::Key_Space, false, true);
-                } else if (shown == QStringLiteral("2:47")) {
-                    keyDown(&game, Qt::Key_Escape, false);
-                }
-            }
-            if (held <= 1 && shown == QStringLiteral("2:59"))
-                keyDown(&game, startKey, true);
-            if (held >= 2 && held <= 4 && shown == QStringLiteral("2:50") &&
-                w.shared.GameState == GamePhase::Running) {
-                if (held == 2) {
-                    for (int i = 0; i < 3; ++i)
-                        keyDown(&game, Qt::Key_Right, i > 0);
-                    for (int i = 0; i < 5; ++i)
-                        keyDown(&game, Qt::Key_Space, i > 0);
-                    keyDown(&game, Qt::Key_Escape, false);
-                } else {
-                    keyDown(&game, Qt::Key_Return, false);
-                    keyDown(&game, Qt::Key_Return, true);
-                }
-            }
+            Tick tick{game,    game.Label1->text(), w.shared.GameState == GamePhase::Running,
+                      holding, w.shared.ShotCount,  row.shots};
+            row.play(tick);
         };
         int menusSeen = 0;
         bool menuStayed = false;
         std::function<void(QWidget *)> onMenu = [&](QWidget *modal) {
             ++menusSeen;
             if (menusSeen == 1) {
-                keyDown(modal, startKey, false);
+                keyDown(modal, row.startKey, false);
                 return;
             }
             keyDown(modal, Qt::Key_Return, true);
@@ -275,15 +298,15 @@ private slots:
         watcher.start();
         for (int i = 0; i < 3; ++i)
             keyDown(&game, Qt::Key_Return, true);
-        if (held == 4)
+        if (row.freshEnter)
             keyDown(&game, Qt::Key_Return, false);
         QTest::qWait(20);
         qApp->removeEventFilter(&heldKeys);
-        QCOMPARE(game.game().AimPosition, aim);
-        QCOMPARE(w.shared.ShotCount, shots);
-        QCOMPARE(game.Label1->text(), clock);
-        QCOMPARE(menusSeen, menus);
-        QCOMPARE(menuStayed, held == 4);
+        QCOMPARE(game.game().AimPosition, row.aim);
+        QCOMPARE(w.shared.ShotCount, row.shots);
+        QCOMPARE(game.Label1->text(), row.clock);
+        QCOMPARE(menusSeen, row.menus);
+        QCOMPARE(menuStayed, row.freshEnter);
         QCOMPARE(w.shared.GameState, GamePhase::AfterRun);
     }
 
@@ -345,7 +368,7 @@ private slots:
                 QVERIFY(!w.game().close());
             }
         };
-        test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_Space); });
+        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Space); });
         w.game().show();
         QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QVERIFY(closeTried);
@@ -373,10 +396,10 @@ private slots:
                 QCOMPARE(rightEdge(w.game().Label2), 162);
                 QCOMPARE(rightEdge(w.game().Label35), 202);
                 QCOMPARE(rightEdge(w.game().Label1), 147);
-                pressKey(&w.game(), Qt::Key_Escape);
+                QTest::keyClick(&w.game(), Qt::Key_Escape);
             }
         };
-        test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_A); });
+        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_A); });
         w.game().show();
         QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QCOMPARE(hitrateShown, QStringLiteral("66,67"));
@@ -405,7 +428,7 @@ private slots:
                 w.shared.MissCount = 100 - hits;
             }
         };
-        test::whenModal([](QWidget *modal) { pressKey(modal, Qt::Key_A); });
+        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_A); });
         w.game().show();
         QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
         QLabel *label = w.game().Label56;

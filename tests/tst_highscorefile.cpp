@@ -41,6 +41,11 @@ QByteArray clearedBytes() {
     return bytes;
 }
 
+struct Fixed {
+    double value;
+    const char *locale, *shown; ///< shown: UTF-8
+};
+
 struct Rig {
     test::TempGameDir game;
     SharedState shared;
@@ -155,29 +160,26 @@ private slots:
     }
 
     void efficiency_data() {
-        QTest::addColumn<int>("optimal");
-        QTest::addColumn<int>("bonus");
-        QTest::addColumn<int>("score");
-        QTest::addColumn<QString>("shown"); // empty: no efficiency
-        QTest::newRow("700/0/350") << 700 << 0 << 350 << "50,00";
-        QTest::newRow("with bonus") << 900 << 200 << 550 << "50,00";
-        QTest::newRow("no points") << 700 << 0 << 0 << "";
-        QTest::newRow("negative") << 700 << 0 << -20 << "";
-        QTest::newRow("only the bonus possible") << 300 << 300 << 310 << "";
+        QTest::addColumn<QList<int>>("points"); // optimal, bonus, score
+        QTest::addColumn<QString>("shown");     // empty: no efficiency
+        QTest::newRow("700/0/350") << QList<int>{700, 0, 350} << "50,00";
+        QTest::newRow("with bonus") << QList<int>{900, 200, 550} << "50,00";
+        QTest::newRow("no points") << QList<int>{700, 0, 0} << "";
+        QTest::newRow("negative") << QList<int>{700, 0, -20} << "";
+        QTest::newRow("only the bonus possible") << QList<int>{300, 300, 310} << "";
         // Differences are taken in 64 bits: stored values near the limits do
         // not wrap around.
-        QTest::newRow("limits") << std::numeric_limits<int>::max()
-                                << std::numeric_limits<int>::min() << 1 << "50,00";
+        QTest::newRow("limits") << QList<int>{std::numeric_limits<int>::max(),
+                                              std::numeric_limits<int>::min(), 1}
+                                << "50,00";
     }
     void efficiency() {
-        QFETCH(int, optimal);
-        QFETCH(int, bonus);
-        QFETCH(int, score);
+        QFETCH(QList<int>, points);
         QFETCH(QString, shown);
         HighScoreEntry entry;
-        entry[HighScoreEntry::OptimalScore] = optimal;
-        entry[HighScoreEntry::BonusPoints] = bonus;
-        entry[HighScoreEntry::RunScore] = score;
+        entry[HighScoreEntry::OptimalScore] = points[0];
+        entry[HighScoreEntry::BonusPoints] = points[1];
+        entry[HighScoreEntry::RunScore] = points[2];
         const auto value = Efficiency(entry);
         QCOMPARE(value.has_value(), !shown.isEmpty());
         if (value)
@@ -187,25 +189,18 @@ private slots:
     // Shown numbers with decimals: the digits 0-9 in every locale, as the
     // clock and the score, with the locale's own decimal separator.
     void fixedNotation_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("Danish") << 66.666 << "da_DK"
-                                << "66,67";
-        QTest::newRow("Danish, large") << 123456.5 << "da_DK"
-                                       << "123456,50";
-        QTest::newRow("English") << 50.0 << "en_US"
-                                 << "50.00";
-        QTest::newRow("Arabic, Egypt") << 93.5 << "ar_EG" << QString::fromUtf8("93\u066B50");
-        QTest::newRow("Persian") << 100.0 << "fa_IR" << QString::fromUtf8("100\u066B00");
-        QTest::newRow("Bangla") << 0.0 << "bn_BD"
-                                << "0.00";
+        QTest::addColumn<Fixed>("row");
+        QTest::newRow("Danish") << Fixed{66.666, "da_DK", "66,67"};
+        QTest::newRow("Danish, large") << Fixed{123456.5, "da_DK", "123456,50"};
+        QTest::newRow("English") << Fixed{50.0, "en_US", "50.00"};
+        QTest::newRow("Arabic, Egypt") << Fixed{93.5, "ar_EG", "93\u066B50"};
+        QTest::newRow("Persian") << Fixed{100.0, "fa_IR", "100\u066B00"};
+        QTest::newRow("Bangla") << Fixed{0.0, "bn_BD", "0.00"};
     }
     void fixedNotation() {
-        QFETCH(double, value);
-        QFETCH(QString, locale);
-        QFETCH(QString, shown);
-        QCOMPARE(fixed2(value, QLocale(locale)), shown);
+        QFETCH(Fixed, row);
+        QCOMPARE(fixed2(row.value, QLocale(QLatin1String(row.locale))),
+                 QString::fromUtf8(row.shown));
     }
 
     // Fixed codes of the code page, both ways: a swap of two entries of the
@@ -213,23 +208,13 @@ private slots:
     void windows1252Codes_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("unicode");
-        QTest::newRow("0x80 euro") << 0x80 << 0x20AC;
-        QTest::newRow("0x82 low quote") << 0x82 << 0x201A;
-        QTest::newRow("0x85 ellipsis") << 0x85 << 0x2026;
-        QTest::newRow("0x8A S caron") << 0x8A << 0x0160;
-        QTest::newRow("0x8C OE") << 0x8C << 0x0152;
-        QTest::newRow("0x8E Z caron") << 0x8E << 0x017D;
-        QTest::newRow("0x91 left quote") << 0x91 << 0x2018;
-        QTest::newRow("0x92 right quote") << 0x92 << 0x2019;
-        QTest::newRow("0x93 left double quote") << 0x93 << 0x201C;
-        QTest::newRow("0x94 right double quote") << 0x94 << 0x201D;
-        QTest::newRow("0x96 en dash") << 0x96 << 0x2013;
-        QTest::newRow("0x97 em dash") << 0x97 << 0x2014;
-        QTest::newRow("0x99 trade mark") << 0x99 << 0x2122;
-        QTest::newRow("0x9C oe") << 0x9C << 0x0153;
-        QTest::newRow("0x9F Y diaeresis") << 0x9F << 0x0178;
-        QTest::newRow("0xC5 A ring") << 0xC5 << 0x00C5;
-        QTest::newRow("0xFF y diaeresis") << 0xFF << 0x00FF;
+        const int pairs[][2] = {{0x80, 0x20AC}, {0x82, 0x201A}, {0x85, 0x2026}, {0x8A, 0x0160},
+                                {0x8C, 0x0152}, {0x8E, 0x017D}, {0x91, 0x2018}, {0x92, 0x2019},
+                                {0x93, 0x201C}, {0x94, 0x201D}, {0x96, 0x2013}, {0x97, 0x2014},
+                                {0x99, 0x2122}, {0x9C, 0x0153}, {0x9F, 0x0178}, {0xC5, 0x00C5},
+                                {0xFF, 0x00FF}};
+        for (const auto &[code, unicode] : pairs)
+            QTest::addRow("0x%X U+%04X", code, unicode) << code << unicode;
     }
     void windows1252Codes() {
         QFETCH(int, code);

@@ -22,17 +22,11 @@ private slots:
         const QString first = rules.Memo1->toPlainText();
         const QString second = rules.Memo2->toPlainText();
         const QString text = first + QLatin1Char('\n') + second;
-        const QStringList headings{"TARVIL EXPLAINED",
-                                   "HOW TO PLAY",
-                                   "LEVELS",
-                                   "POINT SYSTEM",
-                                   "BONUS SYSTEM",
-                                   "HITRATE",
-                                   "EFFICIENCY",
-                                   "STATISTICS",
-                                   "SOUNDS",
-                                   "CLEAR THE HIGHSCORE",
-                                   "MAIL YOUR OWN HIGHSCORE"};
+        const QStringList headings =
+            QStringLiteral(
+                "TARVIL EXPLAINED|HOW TO PLAY|LEVELS|POINT SYSTEM|BONUS SYSTEM|HITRATE|"
+                "EFFICIENCY|STATISTICS|SOUNDS|CLEAR THE HIGHSCORE|MAIL YOUR OWN HIGHSCORE")
+                .split(QLatin1Char('|'));
         qsizetype at = -1;
         for (const QString &heading : headings) {
             const qsizetype found = text.indexOf(
@@ -149,11 +143,7 @@ private slots:
     // "About" plays the intro first, then opens the window.
     void aboutPlaysTheIntro() {
         test::GameWindows w;
-        test::whenModal([&](QWidget *modal) {
-            QCOMPARE(modal, static_cast<QWidget *>(w.context.windows.AboutBox));
-            QCOMPARE(w.fake.sound.played.size(), 1);
-            static_cast<QDialog *>(modal)->accept();
-        });
+        test::answerModal<TAboutBox>([&](TAboutBox &) { QCOMPARE(w.fake.sound.played.size(), 1); });
         w.menu().Button5Click();
         QVERIFY(w.fake.sound.played.first().endsWith(QStringLiteral("intro.wav")));
     }

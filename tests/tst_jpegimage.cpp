@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/jpegimage.h"
+#include "widgets/picture.h"
 
 #include <QColor>
 #include <QRandomGenerator>
@@ -73,29 +74,23 @@ QColor quarterAt(int x, int y, int width, int height) {
     return quarters[(y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1)];
 }
 
-std::vector<unsigned char> rgbQuarters(int width, int height) {
+/// The quarters as RGB samples, or as CMYK ink amounts.
+std::vector<unsigned char> quarterSamples(int width, int height, bool cmyk = false) {
     std::vector<unsigned char> samples;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const QColor c = quarterAt(x, y, width, height);
-            samples.insert(samples.end(), {uchar(c.red()), uchar(c.green()), uchar(c.blue())});
-        }
-    return samples;
-}
-
-std::vector<unsigned char> cmykQuarters(int width, int height) {
-    std::vector<unsigned char> samples;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const QColor c = quarterAt(x, y, width, height);
-            samples.insert(samples.end(), {uchar(255 - c.red()), uchar(255 - c.green()),
-                                           uchar(255 - c.blue()), 0});
+            if (cmyk)
+                samples.insert(samples.end(), {uchar(255 - c.red()), uchar(255 - c.green()),
+                                               uchar(255 - c.blue()), 0});
+            else
+                samples.insert(samples.end(), {uchar(c.red()), uchar(c.green()), uchar(c.blue())});
         }
     return samples;
 }
 
 QByteArray colourPicture() {
-    return encode(64, 48, rgbQuarters(64, 48), Kind::Baseline);
+    return encode(64, 48, quarterSamples(64, 48), Kind::Baseline);
 }
 
 bool near(QColor actual, QColor expected, int tolerance) {
@@ -168,8 +163,7 @@ private slots:
         const int width = 64, height = 48;
         const Kind k = Kind(kind);
         const bool cmyk = k == Kind::Cmyk || k == Kind::CmykPlain || k == Kind::Ycck;
-        const QByteArray jpeg = encode(
-            width, height, cmyk ? cmykQuarters(width, height) : rgbQuarters(width, height), k);
+        const QByteArray jpeg = encode(width, height, quarterSamples(width, height, cmyk), k);
         QString error = QStringLiteral("untouched");
         const QImage image = decodeJpeg(jpeg, &error);
         QVERIFY2(!image.isNull(), qPrintable(error));
@@ -269,7 +263,7 @@ private slots:
     void decodesTheWidestPicture() {
         const int width = maxJpegSide, height = 8;
         const QImage image =
-            decodeJpeg(encode(width, height, rgbQuarters(width, height), Kind::Baseline, 50));
+            decodeJpeg(encode(width, height, quarterSamples(width, height), Kind::Baseline, 50));
         QCOMPARE(image.size(), QSize(width, height));
     }
 
@@ -342,6 +336,26 @@ private slots:
                                     .arg(corner.x())
                                     .arg(corner.y())
                                     .arg(describe(image.pixelColor(corner)))));
+    }
+
+    // A screen between two rendered ratios gets the larger picture scaled
+    // down, never the smaller one magnified; above the largest, the largest.
+    void pictureRatioChosen_data() {
+        QTest::addColumn<qreal>("screen");
+        QTest::addColumn<qreal>("rendered");
+        for (const auto &[screen, rendered] : {std::pair{0.5, 1.0},
+                                               {1.0, 1.0},
+                                               {1.1, 1.25},
+                                               {1.4999, 1.5},
+                                               {1.8, 2.0},
+                                               {2.5, 3.0},
+                                               {4.0, 3.0}})
+            QTest::addRow("%g", screen) << screen << rendered;
+    }
+    void pictureRatioChosen() {
+        QFETCH(qreal, screen);
+        QFETCH(qreal, rendered);
+        QCOMPARE(pictureRatioFor(screen), rendered);
     }
 };
 

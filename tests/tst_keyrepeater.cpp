@@ -12,6 +12,15 @@ using namespace krumlix;
 
 namespace {
 
+/// Left held for `hold` ms; the key-downs it gives, the press included.
+struct Hold {
+    int hold, keyDowns;
+    int late = 0;   ///< each wake this late
+    int system = 0; ///< the system's repeats: 0 none, 1 plain, 2 release-press pairs
+    QString interrupt = {};
+    int at = 0; ///< when `interrupt` happens
+};
+
 /// Remembers when it was asked to fire, on the virtual clock.
 class FakeTimer final : public RepeatTimer {
 public:
@@ -43,39 +52,30 @@ private slots:
     // add nothing and do not end the hold; the end of the run or another key
     // going down at `at` ends it, or Left is let go and pressed again then.
     void keyDownsOfAHold_data() {
-        QTest::addColumn<int>("hold");
-        QTest::addColumn<int>("late");
-        QTest::addColumn<int>("system"); // 0 none, 1 repeats, 2 release-press pairs
-        QTest::addColumn<QString>("interrupt");
-        QTest::addColumn<int>("at");
-        QTest::addColumn<int>("keyDowns"); // the press included
-        QTest::newRow("a tap") << 0 << 0 << 0 << "" << 0 << 1;
-        QTest::newRow("249 ms") << 249 << 0 << 0 << "" << 0 << 1;
-        QTest::newRow("251 ms") << 251 << 0 << 0 << "" << 0 << 2;
-        QTest::newRow("282 ms") << 282 << 0 << 0 << "" << 0 << 2;
-        QTest::newRow("284 ms") << 284 << 0 << 0 << "" << 0 << 3;
-        QTest::newRow("450 ms") << 450 << 0 << 0 << "" << 0 << 8;
-        QTest::newRow("1 s") << 1000 << 0 << 0 << "" << 0 << 24;
-        QTest::newRow("1 s, each wake 20 ms late") << 1000 << 20 << 0 << "" << 0 << 24;
-        QTest::newRow("1 s, each wake 40 ms late") << 1000 << 40 << 0 << "" << 0 << 23;
+        QTest::addColumn<Hold>("row");
+        QTest::newRow("a tap") << Hold{0, 1};
+        QTest::newRow("249 ms") << Hold{249, 1};
+        QTest::newRow("251 ms") << Hold{251, 2};
+        QTest::newRow("282 ms") << Hold{282, 2};
+        QTest::newRow("284 ms") << Hold{284, 3};
+        QTest::newRow("450 ms") << Hold{450, 8};
+        QTest::newRow("1 s") << Hold{1000, 24};
+        QTest::newRow("1 s, each wake 20 ms late") << Hold{1000, 24, 20};
+        QTest::newRow("1 s, each wake 40 ms late") << Hold{1000, 23, 40};
         // Asleep from 250 to 950 ms: 22 repeats are due, only the last 8 come.
-        QTest::newRow("1 s, each wake 700 ms late") << 1000 << 700 << 0 << "" << 0 << 9;
-        QTest::newRow("1 s with system repeats") << 1000 << 0 << 1 << "" << 0 << 24;
-        QTest::newRow("1 s with X11 pairs") << 1000 << 0 << 2 << "" << 0 << 24;
-        QTest::newRow("run ends at 400 ms") << 1000 << 0 << 0 << "run end" << 400 << 6;
-        QTest::newRow("run ends, system repeats after") << 1000 << 0 << 2 << "run end" << 400 << 6;
-        QTest::newRow("Enter goes down at 300 ms") << 1000 << 0 << 0 << "Enter" << 300 << 3;
+        QTest::newRow("1 s, each wake 700 ms late") << Hold{1000, 9, 700};
+        QTest::newRow("1 s with system repeats") << Hold{1000, 24, 0, 1};
+        QTest::newRow("1 s with X11 pairs") << Hold{1000, 24, 0, 2};
+        QTest::newRow("run ends at 400 ms") << Hold{1000, 6, 0, 0, "run end", 400};
+        QTest::newRow("run ends, system repeats after") << Hold{1000, 6, 0, 2, "run end", 400};
+        QTest::newRow("Enter goes down at 300 ms") << Hold{1000, 3, 0, 0, "Enter", 300};
         // Two holds of 500 ms, each repeating from its own key-down.
         QTest::newRow("let go and pressed again at 500 ms")
-            << 1000 << 0 << 0 << "Left again" << 500 << 18;
+            << Hold{1000, 18, 0, 0, "Left again", 500};
     }
     void keyDownsOfAHold() {
-        QFETCH(int, hold);
-        QFETCH(int, late);
-        QFETCH(int, system);
-        QFETCH(QString, interrupt);
-        QFETCH(int, at);
-        QFETCH(int, keyDowns);
+        QFETCH(Hold, row);
+        const auto &[hold, keyDowns, late, system, interrupt, at] = row;
         test::VirtualCounter clock;
         FakeTimer timer(clock);
         std::uint32_t run = 1;

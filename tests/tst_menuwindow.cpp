@@ -41,35 +41,55 @@ std::function<void(TForm6 &)> enterName(const QString &name) {
     };
 }
 
+/// Pretends a run of `score` points on "3. Champion" has just ended.
+void runEnded(test::GameWindows &w, int score) {
+    w.shared.GameState = GamePhase::AfterRun;
+    w.shared.RunScore = score;
+    w.shared.DifficultyLevel = 2;
+    w.setup().RadioGroup1->setItemIndex(2);
+}
+
 /// Pretends a run of `score` points has just ended and shows the menu as
 /// the after-run Enter does; `answer` answers the congratulations dialog,
 /// `whileOpen` runs in the menu's modal loop (after any dialog of the
 /// activation has been answered).
 void menuAfterRun(test::GameWindows &w, int score, const std::function<void(TForm6 &)> &answer,
                   const std::function<void()> &whileOpen) {
-    w.shared.GameState = GamePhase::AfterRun;
-    w.shared.RunScore = score;
-    w.shared.DifficultyLevel = 2;
-    w.setup().RadioGroup1->setItemIndex(2);
-    test::whenModal([&w, answer, whileOpen](QWidget *modal) {
-        if (modal == w.context.windows.Form6) {
-            auto *dialog = static_cast<TForm6 *>(modal);
-            answer(*dialog);
-            if (dialog->isVisible()) // an answer that failed to close it
-                dialog->done(0);
-            test::whenModal([&w, whileOpen](QWidget *) {
-                QTRY_COMPARE(w.shared.StatsEntry, LatestGameEntry);
-                whileOpen();
-                w.menu().done(0);
-            });
-            return;
-        }
+    runEnded(w, score);
+    const auto inMenu = [&w, whileOpen](QWidget *) {
         QTRY_COMPARE(w.shared.StatsEntry, LatestGameEntry);
         whileOpen();
         w.menu().done(0);
+    };
+    test::whenModal([&w, answer, inMenu](QWidget *modal) {
+        if (modal != w.context.windows.Form6)
+            return inMenu(modal);
+        auto *dialog = static_cast<TForm6 *>(modal);
+        answer(*dialog);
+        if (dialog->isVisible()) // an answer that failed to close it
+            dialog->done(0);
+        test::whenModal(inMenu);
     });
     w.menu().exec();
 }
+
+struct Clearing {
+    test::Answer<TForm7> answer;
+    bool clears = false; ///< the cleared table is written and shown
+    bool fileThere = true;
+};
+struct NameEntry {
+    QString typed;
+    test::Answer<TForm6> finish;
+    QString stored;
+};
+struct KeyRow {
+    const char *window;
+    Qt::Key key;             ///< Qt::Key_Enter: the keypad's
+    const char *button = ""; ///< focused first; none: as it opens
+    bool stayOpen = true;
+    int repeats = 0;
+};
 
 /// Runs `action` once `target` is the modal window on top.
 void whenOnTop(QWidget *target, const std::function<void()> &action) {
@@ -129,20 +149,18 @@ private slots:
             QCOMPARE(w.menu().nameLabel(4)->text(), QStringLiteral("Zoe           "));
             QCOMPARE(colourOf(w.menu().pointsLabel(4)), QColor(0, 255, 255));
             QCOMPARE(colourOf(w.menu().pointsLabel(3)), QColor(Qt::white));
-            test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+            test::answerModal<TForm7>([](TForm7 &d) { QTest::keyClick(&d, Qt::Key_Escape); });
             w.menu().Button9Click();
             QCOMPARE(colourOf(w.menu().nameLabel(4)), QColor(0, 255, 255));
         });
         QCOMPARE(w.fake.sound.played.last(),
                  QStringLiteral("%1highscore310.wav").arg(w.shared.ProgramDir));
-        SharedState reread;
-        reread.ProgramDir = w.shared.ProgramDir;
-        LoadHighScores(reread);
-        QCOMPARE(reread.HighScoreTable[4].text(0, 14), QStringLiteral("Zoe           "));
-        QCOMPARE(reread.HighScoreTable[4].text(14, 19), QStringLiteral("December 8th 2026  "));
-        QCOMPARE(reread.HighScoreTable[4][HighScoreEntry::RunScore], 700);
-        QCOMPARE(reread.HighScoreTable[3][HighScoreEntry::RunScore], 700);
-        QCOMPARE(reread.HighScoreTable[5][HighScoreEntry::RunScore], 600);
+        const HighScoreTableType onDisk = w.scoresOnDisk();
+        QCOMPARE(onDisk[4].text(0, 14), QStringLiteral("Zoe           "));
+        QCOMPARE(onDisk[4].text(14, 19), QStringLiteral("December 8th 2026  "));
+        QCOMPARE(onDisk[4][HighScoreEntry::RunScore], 700);
+        QCOMPARE(onDisk[3][HighScoreEntry::RunScore], 700);
+        QCOMPARE(onDisk[5][HighScoreEntry::RunScore], 600);
 
         // The edit box keeps the last name; a run of 0 does not enter.
         menuAfterRun(w, 0, enterName(QString()), [&] {
@@ -183,10 +201,7 @@ private slots:
         test::GameWindows w;
         saveHundreds(w);
         w.context.windows.Stats->CheckBox1->setChecked(true);
-        w.shared.GameState = GamePhase::AfterRun;
-        w.shared.RunScore = 700;
-        w.shared.DifficultyLevel = 2;
-        w.setup().RadioGroup1->setItemIndex(2);
+        runEnded(w, 700);
         TForm6 *form6 = w.context.windows.Form6;
         TStats *stats = w.context.windows.Stats;
         test::ModalWatchdog watchdog;
@@ -222,12 +237,10 @@ private slots:
         QCOMPARE(w.fake.sound.played.count(
                      QStringLiteral("%1highscore310.wav").arg(w.shared.ProgramDir)),
                  1);
-        SharedState reread;
-        reread.ProgramDir = w.shared.ProgramDir;
-        LoadHighScores(reread);
+        const HighScoreTableType onDisk = w.scoresOnDisk();
         for (int rank : {3, 4})
-            QCOMPARE(reread.HighScoreTable[rank][HighScoreEntry::RunScore], 700);
-        QCOMPARE(reread.HighScoreTable[5][HighScoreEntry::RunScore], 600);
+            QCOMPARE(onDisk[rank][HighScoreEntry::RunScore], 700);
+        QCOMPARE(onDisk[5][HighScoreEntry::RunScore], 600);
         QCOMPARE(w.shared.NewEntryRank, 4);
     }
 
@@ -246,7 +259,7 @@ private slots:
         w.menu().exec();
         QCOMPARE(w.shared.GameState, GamePhase::RunRequested);
         QCOMPARE(w.shared.CloseMode, CloseModes::RunStarted);
-        QCOMPARE(w.menu().GameStarted, 1);
+        QCOMPARE(w.menu().GameStarted, Flag::Raised);
     }
 
     // Closing the menu with its close box ends the program.
@@ -276,57 +289,34 @@ private slots:
     // "Yes" writes the cleared table, also where there was none, and shows
     // ten default rows; "No" and Escape change nothing.
     void clearingTheScores_data() {
-        // 0 Yes, 1 No, 2 Escape, 3 Enter, 4 Enter on a focused Yes, 5 close box
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("fileThere");
-        QTest::newRow("yes") << 0 << true;
-        QTest::newRow("yes without a file") << 0 << false;
-        QTest::newRow("no") << 1 << true;
-        QTest::newRow("escape") << 2 << true;
-        QTest::newRow("enter right away") << 3 << true;
-        QTest::newRow("enter on yes") << 4 << true;
-        QTest::newRow("close box") << 5 << true;
+        QTest::addColumn<Clearing>("row");
+        const test::Answer<TForm7> yes = [](TForm7 &d) { d.Button1->click(); };
+        QTest::newRow("yes") << Clearing{yes, true};
+        QTest::newRow("yes without a file") << Clearing{yes, true, false};
+        QTest::newRow("no") << Clearing{[](TForm7 &d) { d.Button2->click(); }};
+        QTest::newRow("escape") << Clearing{[](TForm7 &d) { QTest::keyClick(&d, Qt::Key_Escape); }};
+        QTest::newRow("enter right away")
+            << Clearing{[](TForm7 &d) { QTest::keyClick(d.focusWidget(), Qt::Key_Return); }};
+        QTest::newRow("enter on yes")
+            << Clearing{[](TForm7 &d) {
+                            QTest::keyClick(d.Button2, Qt::Key_Tab);
+                            QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+                        },
+                        true};
+        QTest::newRow("close box") << Clearing{[](TForm7 &d) { d.close(); }};
     }
     void clearingTheScores() {
-        QFETCH(int, answer);
-        QFETCH(bool, fileThere);
+        QFETCH(Clearing, row);
         test::GameWindows w;
         saveHundreds(w);
-        const QString file = w.folder.dir.filePath(QStringLiteral("tarvil.hig"));
-        if (!fileThere)
-            QFile::remove(file);
-        QFile before(file);
-        const QByteArray old = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
-        test::whenModal([answer](QWidget *modal) {
-            auto *dialog = static_cast<TForm7 *>(modal);
-            switch (answer) {
-            case 0:
-                dialog->Button1->click();
-                break;
-            case 1:
-                dialog->Button2->click();
-                break;
-            case 2:
-                QTest::keyClick(dialog, Qt::Key_Escape);
-                break;
-            case 3:
-                QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
-                break;
-            case 4:
-                QTest::keyClick(dialog->Button2, Qt::Key_Tab);
-                QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
-                break;
-            default:
-                dialog->close();
-                break;
-            }
-            if (dialog->isVisible())
-                dialog->done(0);
-        });
+        const QString file = QStringLiteral("tarvil.hig");
+        if (!row.fileThere)
+            QFile::remove(w.folder.dir.filePath(file));
+        const QByteArray old = w.folder.read(file);
+        test::answerModal(row.answer);
         w.menu().Button9Click();
-        QFile after(file);
-        const QByteArray now = after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray();
-        if (answer == 0 || answer == 4) {
+        const QByteArray now = w.folder.read(file);
+        if (row.clears) {
             QFile golden(QStringLiteral(KRUMLIX_SOURCE_DIR "/highscore/default/tarvil.hig"));
             QVERIFY(golden.open(QIODevice::ReadOnly));
             QCOMPARE(now, golden.readAll());
@@ -356,10 +346,7 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(w.fake.messages.texts.size(), 1);
         QVERIFY(w.fake.messages.texts.first().startsWith(QStringLiteral("I/O error")));
-        SharedState reread;
-        reread.ProgramDir = w.shared.ProgramDir;
-        LoadHighScores(reread);
-        QCOMPARE(reread.HighScoreTable[1][HighScoreEntry::RunScore], 900);
+        QCOMPARE(w.scoresOnDisk()[1][HighScoreEntry::RunScore], 900);
     }
 
     // The mail dialog shows the game folder as it is, centred, markup and
@@ -387,56 +374,45 @@ private slots:
     // Escape does nothing: the dialog stays open for the name. The table
     // shows the name as typed, markup and all.
     void nameEntry_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("finish"); // 0 Enter, 1 Accept, 2 close box, 3 Escape, "!", Enter
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("14 characters") << "Abcdefghijklmn" << 0 << "Abcdefghijklmn";
-        QTest::newRow("no 15th") << "Abcdefghijklmno" << 0 << "Abcdefghijklmn";
-        QTest::newRow("accept") << "Zoe" << 1 << "Zoe           ";
-        QTest::newRow("close box") << "Zoe" << 2 << "Zoe           ";
-        QTest::newRow("escape does nothing") << "Zoe" << 3 << "Zoe!          ";
-        QTest::newRow("markup") << "<b>Ann</b>" << 0 << "<b>Ann</b>    ";
+        QTest::addColumn<NameEntry>("row");
+        const test::Answer<TForm6> enter = [](TForm6 &d) {
+            QTest::keyClick(d.Edit1, Qt::Key_Return);
+        };
+        QTest::newRow("14 characters") << NameEntry{"Abcdefghijklmn", enter, "Abcdefghijklmn"};
+        QTest::newRow("no 15th") << NameEntry{"Abcdefghijklmno", enter, "Abcdefghijklmn"};
+        QTest::newRow("accept") << NameEntry{
+            "Zoe", [](TForm6 &d) { QTest::mouseClick(d.Button1, Qt::LeftButton); },
+            "Zoe           "};
+        QTest::newRow("close box")
+            << NameEntry{"Zoe", [](TForm6 &d) { d.close(); }, "Zoe           "};
+        QTest::newRow("escape does nothing")
+            << NameEntry{"Zoe",
+                         [](TForm6 &d) {
+                             QTest::keyClick(d.Edit1, Qt::Key_Escape);
+                             QVERIFY(d.isVisible());
+                             QTest::keyClicks(d.Edit1, "!");
+                             QTest::keyClick(d.Edit1, Qt::Key_Return);
+                         },
+                         "Zoe!          "};
+        QTest::newRow("markup") << NameEntry{"<b>Ann</b>", enter, "<b>Ann</b>    "};
     }
     void nameEntry() {
-        QFETCH(QString, typed);
-        QFETCH(int, finish);
-        QFETCH(QString, stored);
+        QFETCH(NameEntry, row);
         test::GameWindows w;
         saveHundreds(w);
-        bool openAfterEscape = true;
         QString shownInTable;
         bool shownPlainly = false;
         auto answer = [&](TForm6 &dialog) {
-            QTest::keyClicks(dialog.Edit1, typed);
-            switch (finish) {
-            case 0:
-                QTest::keyClick(dialog.Edit1, Qt::Key_Return);
-                break;
-            case 1:
-                QTest::mouseClick(dialog.Button1, Qt::LeftButton);
-                break;
-            case 2:
-                dialog.close();
-                break;
-            default:
-                QTest::keyClick(dialog.Edit1, Qt::Key_Escape);
-                openAfterEscape = dialog.isVisible();
-                QTest::keyClicks(dialog.Edit1, QStringLiteral("!"));
-                QTest::keyClick(dialog.Edit1, Qt::Key_Return);
-                break;
-            }
+            QTest::keyClicks(dialog.Edit1, row.typed);
+            row.finish(dialog);
         };
         menuAfterRun(w, 700, answer, [&] {
             shownInTable = w.menu().nameLabel(4)->text();
             shownPlainly = test::rendersPlainly(w.menu().nameLabel(4));
         });
-        QVERIFY(openAfterEscape);
         QVERIFY(!w.context.windows.Form6->isVisible());
-        SharedState reread;
-        reread.ProgramDir = w.shared.ProgramDir;
-        LoadHighScores(reread);
-        QCOMPARE(reread.HighScoreTable[4].text(0, 14), stored);
-        QCOMPARE(shownInTable, stored);
+        QCOMPARE(w.scoresOnDisk()[4].text(0, 14), row.stored);
+        QCOMPARE(shownInTable, row.stored);
         QVERIFY(shownPlainly);
     }
 
@@ -446,51 +422,42 @@ private slots:
     // has the focus, not the window's default button nor none; the keypad's
     // Enter does the same, and so does each repeat of a held Enter.
     void keysInTheWindows_data() {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<int>("key");        // Qt::Key_Enter: the keypad's
-        QTest::addColumn<QString>("button"); // focused first; none: as it opens
-        QTest::addColumn<bool>("stayOpen");
-        QTest::addColumn<int>("repeats");
+        QTest::addColumn<KeyRow>("row");
         for (const char *window :
              {"AboutBox", "Regler", "setup", "Sound", "Stats", "Form6", "Form8", "Form9"})
-            QTest::addRow("%s, Escape", window) << window << int(Qt::Key_Escape) << "" << true << 0;
-        QTest::newRow("Sound, Enter on Play")
-            << "Sound" << int(Qt::Key_Return) << "Play" << true << 0;
-        QTest::newRow("Sound, keypad Enter on Play")
-            << "Sound" << int(Qt::Key_Enter) << "Play" << true << 0;
+            QTest::addRow("%s, Escape", window) << KeyRow{window, Qt::Key_Escape};
+        QTest::newRow("Sound, Enter on Play") << KeyRow{"Sound", Qt::Key_Return, "Play"};
+        QTest::newRow("Sound, keypad Enter on Play") << KeyRow{"Sound", Qt::Key_Enter, "Play"};
         QTest::newRow("Sound, Enter held on Play")
-            << "Sound" << int(Qt::Key_Return) << "Play" << true << 2;
-        QTest::newRow("Stats, Enter on OK") << "Stats" << int(Qt::Key_Return) << "OK" << false << 0;
+            << KeyRow{"Sound", Qt::Key_Return, "Play", true, 2};
+        QTest::newRow("Stats, Enter on OK") << KeyRow{"Stats", Qt::Key_Return, "OK", false};
     }
     void keysInTheWindows() {
-        QFETCH(QString, window);
-        QFETCH(int, key);
-        QFETCH(QString, button);
-        QFETCH(bool, stayOpen);
-        QFETCH(int, repeats);
+        QFETCH(KeyRow, row);
+        const auto [window, key, button, stayOpen, repeats] = row;
         HeldKeys heldKeys;
         qApp->installEventFilter(&heldKeys);
         test::GameWindows w;
-        auto *dialog = w.game().findChild<QDialog *>(window);
+        auto *dialog = w.game().findChild<QDialog *>(QLatin1String(window));
         QVERIFY(dialog);
         bool openAfterKey = false;
         bool closedByCloseBox = false;
         test::whenModal([&](QWidget *modal) {
             QTRY_VERIFY(modal->isActiveWindow());
             for (QPushButton *b : modal->findChildren<QPushButton *>()) {
-                if (b->text() == button) {
+                if (b->text() == QLatin1String(button)) {
                     b->setFocus();
                     break;
                 }
             }
             QWidget *target = modal->focusWidget() ? modal->focusWidget() : modal;
             const auto modifier = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
-            QTest::keyPress(target, Qt::Key(key), modifier);
+            QTest::keyPress(target, key, modifier);
             for (int i = 0; i < repeats; ++i) {
                 QKeyEvent repeat(QEvent::KeyPress, key, modifier, QString(), true);
                 QApplication::sendEvent(target, &repeat);
             }
-            QTest::keyRelease(target, Qt::Key(key), modifier);
+            QTest::keyRelease(target, key, modifier);
             openAfterKey = modal->isVisible();
             modal->close();
             closedByCloseBox = !modal->isVisible();
@@ -501,7 +468,7 @@ private slots:
         QCOMPARE(openAfterKey, stayOpen);
         QVERIFY(closedByCloseBox);
         QVERIFY(w.fake.messages.texts.isEmpty());
-        if (button == QLatin1String("Play"))
+        if (QLatin1String(button) == QLatin1String("Play"))
             QCOMPARE(w.fake.sound.played.size(), 1 + repeats);
     }
 };

@@ -27,21 +27,18 @@ class QualificationTest : public QObject {
 private slots:
     // A run must beat an entry strictly; a user-defined run never enters.
     void rank_data() {
-        QTest::addColumn<int>("score");
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("rank");
-        QTest::newRow("700 below the 700") << 700 << 2 << 4;
-        QTest::newRow("1 at the bottom") << 1 << 2 << 10;
-        QTest::newRow("0 does not enter") << 0 << 2 << 12;
-        QTest::newRow("best ever") << 5000 << 4 << 1;
-        QTest::newRow("user defined") << 5000 << 5 << 12;
+        QTest::addColumn<QList<int>>("run"); // score, level, rank
+        QTest::newRow("700 below the 700") << QList<int>{700, 2, 4};
+        QTest::newRow("1 at the bottom") << QList<int>{1, 2, 10};
+        QTest::newRow("0 does not enter") << QList<int>{0, 2, 12};
+        QTest::newRow("best ever") << QList<int>{5000, 4, 1};
+        QTest::newRow("user defined") << QList<int>{5000, 5, 12};
         // The settings file held a level below 0: no level was selected.
-        QTest::newRow("no level selected") << 5000 << -1 << 12;
+        QTest::newRow("no level selected") << QList<int>{5000, -1, 12};
     }
     void rank() {
-        QFETCH(int, score);
-        QFETCH(int, level);
-        QFETCH(int, rank);
+        QFETCH(QList<int>, run);
+        const int score = run[0], level = run[1], rank = run[2];
         SharedState s = tableOfHundreds();
         s.RunScore = score;
         s.DifficultyLevel = level;
@@ -110,28 +107,19 @@ private slots:
     // separator where the code page has it, a point where it has not.
     void hitrateTexts_data() {
         QTest::addColumn<float>("hitrate");
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("100") << 100.0f << "da_DK"
-                             << "100,00 %";
-        QTest::newRow("0") << 0.0f << "da_DK"
-                           << "  0,00 %";
-        QTest::newRow("93.5") << 93.5f << "da_DK"
-                              << " 93,50 %";
-        QTest::newRow("English") << 93.5f << "en_US"
-                                 << " 93.50 %";
-        QTest::newRow("Arabic, Egypt") << 93.5f << "ar_EG"
-                                       << " 93.50 %";
-        QTest::newRow("Persian") << 66.67f << "fa_IR"
-                                 << " 66.67 %";
-        QTest::newRow("Bangla") << 100.0f << "bn_BD"
-                                << "100.00 %";
+        QTest::addColumn<QStringList>("localeAndText");
+        QTest::newRow("100") << 100.0f << QStringList{"da_DK", "100,00 %"};
+        QTest::newRow("0") << 0.0f << QStringList{"da_DK", "  0,00 %"};
+        QTest::newRow("93.5") << 93.5f << QStringList{"da_DK", " 93,50 %"};
+        QTest::newRow("English") << 93.5f << QStringList{"en_US", " 93.50 %"};
+        QTest::newRow("Arabic, Egypt") << 93.5f << QStringList{"ar_EG", " 93.50 %"};
+        QTest::newRow("Persian") << 66.67f << QStringList{"fa_IR", " 66.67 %"};
+        QTest::newRow("Bangla") << 100.0f << QStringList{"bn_BD", "100.00 %"};
     }
     void hitrateTexts() {
         QFETCH(float, hitrate);
-        QFETCH(QString, locale);
-        QFETCH(QString, text);
-        QCOMPARE(hitrateText(hitrate, QLocale(locale)), text);
+        QFETCH(QStringList, localeAndText);
+        QCOMPARE(hitrateText(hitrate, QLocale(localeAndText[0])), localeAndText[1]);
     }
 
     void dateTexts_data() {

@@ -9,9 +9,25 @@
 using namespace krumlix;
 using test::RuleRig;
 
-Q_DECLARE_METATYPE(krumlix::SoundEvent)
-
 namespace {
+
+struct Grade { ///< a marksman's run and the grade it earns
+    int level, hits, misses, grade;
+    SoundEvent sound;
+    bool pastMiddle = false;
+    int endKey = 0; ///< the key that ends the run at 1:00
+};
+struct Periods {
+    QList<int> misses; ///< clock second, shots at nothing, ...
+    int endAt;         ///< clock second of Escape, 0: time out
+    QList<int> expected;
+    int stallAt = 0; ///< clock second of a 2.5 s stall, 0: none
+};
+struct AfterRunKey { ///< the flags of the screen, the key, and what it does
+    int done, counting, key;
+    bool countsUp = false;
+    int stop = 0, menus = 0;
+};
 
 /// A player who shoots every elephant flying right as it enters (aim 2,
 /// 7 points) until he has `hits`, with one shot at nothing after each of
@@ -73,13 +89,23 @@ struct Marksman {
     }
 };
 
-/// Plays a whole run of the marksman at `level`, ended by time.
-void playMarksman(RuleRig &rig, int level, int hits, int misses) {
+/// Plays a whole run of `player` at `level`; returns him as he ended it.
+Marksman playMarksman(RuleRig &rig, int level, Marksman player) {
     rig.host.level = level;
-    Marksman player{rig, hits, misses};
     rig.afterEveryTick([&player] { player(); });
     rig.playRun();
     rig.afterEveryTick({});
+    return player;
+}
+
+/// The score readouts of a count-up of `steps` points from `before`, then
+/// the final score.
+std::vector<std::int32_t> countedUp(int before, int steps, int final) {
+    std::vector<std::int32_t> readouts;
+    for (int v = before + 1; v <= before + steps; ++v)
+        readouts.push_back(v);
+    readouts.push_back(final);
+    return readouts;
 }
 
 } // namespace
@@ -90,61 +116,37 @@ private slots:
     // The grade earned by accurate runs on each level: lowered by the
     // hitrate at the end, never below Champion, never after a StopFlag.
     void bonusGrades_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("hits");
-        QTest::addColumn<int>("misses");
-        QTest::addColumn<bool>("pastMiddle");
-        QTest::addColumn<int>("endKey");
-        QTest::addColumn<int>("grade");
-        QTest::addColumn<SoundEvent>("sound");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<int>("labelLeft");
-        const QString ultra = QStringLiteral("Tarvil was: Ultra-Hardcore  +300 points");
-        const QString hardcore = QStringLiteral("Tarvil was: Hardcore  +200 points");
-        const QString dygtig = QStringLiteral("Tarvil was: Dygtig  +100 points");
+        QTest::addColumn<Grade>("row");
         using S = SoundEvent;
-        QTest::newRow("Champion 94.5 %")
-            << 2 << 189 << 11 << false << 0 << 2 << S::HardcoreBonus << hardcore << 115;
-        QTest::newRow("Champion 95 %")
-            << 2 << 190 << 10 << false << 0 << 3 << S::UltraHardcoreBonus << ultra << 83;
-        QTest::newRow("God 93 %") << 3 << 186 << 14 << false << 0 << 2 << S::HardcoreBonus
-                                  << hardcore << 115;
-        QTest::newRow("Tarvil 92.5 %")
-            << 4 << 185 << 15 << false << 0 << 1 << S::DygtigBonus << dygtig << 132;
-        QTest::newRow("Champion 91 %")
-            << 2 << 182 << 18 << false << 0 << 1 << S::DygtigBonus << dygtig << 132;
-        QTest::newRow("Champion 90.5 %")
-            << 2 << 181 << 19 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
-        QTest::newRow("Experienced 100 %")
-            << 1 << 100 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
-        QTest::newRow("Beginner 100 %")
-            << 0 << 100 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
-        QTest::newRow("User defined 100 %")
-            << 5 << 100 << 0 << false << 0 << 3 << S::UltraHardcoreBonus << ultra << 83;
+        QTest::newRow("Champion 94.5 %") << Grade{2, 189, 11, 2, S::HardcoreBonus};
+        QTest::newRow("Champion 95 %") << Grade{2, 190, 10, 3, S::UltraHardcoreBonus};
+        QTest::newRow("God 93 %") << Grade{3, 186, 14, 2, S::HardcoreBonus};
+        QTest::newRow("Tarvil 92.5 %") << Grade{4, 185, 15, 1, S::DygtigBonus};
+        QTest::newRow("Champion 91 %") << Grade{2, 182, 18, 1, S::DygtigBonus};
+        QTest::newRow("Champion 90.5 %") << Grade{2, 181, 19, 0, S::TarvilFinish};
+        QTest::newRow("Experienced 100 %") << Grade{1, 100, 0, 0, S::TarvilFinish};
+        QTest::newRow("Beginner 100 %") << Grade{0, 100, 0, 0, S::TarvilFinish};
+        QTest::newRow("User defined 100 %") << Grade{5, 100, 0, 3, S::UltraHardcoreBonus};
         QTest::newRow("Champion 100 %, one past the middle")
-            << 2 << 100 << 0 << true << 0 << 2 << S::HardcoreBonus << hardcore << 115;
-        QTest::newRow("Champion, no shots")
-            << 2 << 0 << 0 << false << 0 << 0 << S::TarvilFinish << QString() << 0;
+            << Grade{2, 100, 0, 2, S::HardcoreBonus, true};
+        QTest::newRow("Champion, no shots") << Grade{2, 0, 0, 0, S::TarvilFinish};
         QTest::newRow("Champion 100 %, ended by Enter")
-            << 2 << 100 << 0 << false << 13 << 0 << S::TarvilDie << QString() << 0;
+            << Grade{2, 100, 0, 0, S::TarvilDie, false, 13};
         QTest::newRow("Champion 100 %, ended by Escape")
-            << 2 << 100 << 0 << false << 27 << 0 << S::TarvilDie << QString() << 0;
+            << Grade{2, 100, 0, 0, S::TarvilDie, false, 27};
     }
     void bonusGrades() {
-        QFETCH(int, level);
-        QFETCH(int, hits);
-        QFETCH(int, misses);
-        QFETCH(bool, pastMiddle);
-        QFETCH(int, endKey);
-        QFETCH(int, grade);
-        QFETCH(SoundEvent, sound);
-        QFETCH(QString, label);
-        QFETCH(int, labelLeft);
+        QFETCH(Grade, row);
+        const auto [level, hits, misses, grade, sound, pastMiddle, endKey] = row;
+        // The grade's label on the after-run screen, and its left edge.
+        const std::pair<const char *, int> labels[] = {
+            {"", 0},
+            {"Tarvil was: Dygtig  +100 points", 132},
+            {"Tarvil was: Hardcore  +200 points", 115},
+            {"Tarvil was: Ultra-Hardcore  +300 points", 83}};
         RuleRig rig;
-        rig.host.level = level;
-        Marksman player{rig, hits, misses, pastMiddle, endKey};
-        rig.afterEveryTick([&player] { player(); });
-        rig.playRun();
+        const Marksman player =
+            playMarksman(rig, level, Marksman{rig, hits, misses, pastMiddle, endKey});
 
         QCOMPARE(player.hitsDone, hits);
         QCOMPARE(rig.shared.ShotCount, hits + misses);
@@ -159,8 +161,8 @@ private slots:
         QCOMPARE(rig.host.sounds.back(), sound);
         QCOMPARE(rig.host.bonusVisible, grade > 0);
         if (grade > 0) {
-            QCOMPARE(rig.host.bonusText, label);
-            QCOMPARE(rig.host.bonusLeft, labelLeft);
+            QCOMPARE(rig.host.bonusText, QLatin1String(labels[grade].first));
+            QCOMPARE(rig.host.bonusLeft, labels[grade].second);
         }
         QCOMPARE(rig.game.BonusDone, grade > 0 ? Flag::Lowered : Flag::Raised);
         QCOMPARE(rig.game.BonusCounting, Flag::Lowered);
@@ -172,34 +174,28 @@ private slots:
     // a run that ended early gives the points since to the first period
     // still at 0. The six always add up to the score.
     void periodScores_data() {
-        QTest::addColumn<QList<int>>("misses"); // clock second, shots at nothing
-        QTest::addColumn<int>("endAt");         // clock second of Escape, 0: time out
-        QTest::addColumn<QList<int>>("expected");
-        QTest::addColumn<int>("stallAt"); // clock second of a 2.5 s stall, 0: none
+        QTest::addColumn<Periods>("row");
         QTest::newRow("ended in the third period, X then Y")
-            << QList<int>{130, 2, 110, 3} << 100 << QList<int>{-10, -4, 4, 0, 0, 0} << 0;
+            << Periods{{130, 2, 110, 3}, 100, {-10, -4, 4, 0, 0, 0}};
         QTest::newRow("ended in the third period, nothing after X")
-            << QList<int>{130, 1} << 100 << QList<int>{0, -2, 0, 0, 0, 0} << 0;
+            << Periods{{130, 1}, 100, {0, -2, 0, 0, 0, 0}};
         QTest::newRow("ended in the third period, nothing before it")
-            << QList<int>{110, 2} << 100 << QList<int>{-4, 0, 0, 0, 0, 0} << 0;
+            << Periods{{110, 2}, 100, {-4, 0, 0, 0, 0, 0}};
         QTest::newRow("ended in the fifth period")
-            << QList<int>{170, 1, 110, 2, 45, 1} << 40 << QList<int>{-2, -6, -4, 4, 0, 0} << 0;
-        QTest::newRow("time out") << QList<int>{130, 2, 110, 3, 20, 1} << 0
-                                  << QList<int>{0, -4, -6, 0, 0, -2} << 0;
+            << Periods{{170, 1, 110, 2, 45, 1}, 40, {-2, -6, -4, 4, 0, 0}};
+        QTest::newRow("time out") << Periods{{130, 2, 110, 3, 20, 1}, 0, {0, -4, -6, 0, 0, -2}};
         QTest::newRow("shots during 2:30 count in period 1")
-            << QList<int>{150, 1} << 0 << QList<int>{-2, 0, 0, 0, 0, 0} << 0;
+            << Periods{{150, 1}, 0, {-2, 0, 0, 0, 0, 0}};
         // A tick that stalls across the end of a period still records it
         // once the clock has passed it, with the score of that tick.
         QTest::newRow("a stall across 2:30")
-            << QList<int>{160, 1, 140, 2} << 0 << QList<int>{-2, -4, 0, 0, 0, 0} << 151;
+            << Periods{{160, 1, 140, 2}, 0, {-2, -4, 0, 0, 0, 0}, 151};
         QTest::newRow("a stall across 1:00, then the end")
-            << QList<int>{100, 1, 70, 2} << 50 << QList<int>{0, 0, -2, -4, 0, 0} << 61;
+            << Periods{{100, 1, 70, 2}, 50, {0, 0, -2, -4, 0, 0}, 61};
     }
     void periodScores() {
-        QFETCH(QList<int>, misses);
-        QFETCH(int, endAt);
-        QFETCH(QList<int>, expected);
-        QFETCH(int, stallAt);
+        QFETCH(Periods, row);
+        const auto &[misses, endAt, expected, stallAt] = row;
         RuleRig rig;
         QList<int> plan = misses;
         bool stalled = false;
@@ -229,18 +225,15 @@ private slots:
     // Enter counts the bonus in: the readout runs from the score before the
     // bonus plus 1 to the final score, one point per 50 ms.
     void countUp_data() {
-        QTest::addColumn<int>("hits");
-        QTest::addColumn<int>("misses");
-        QTest::addColumn<int>("bonus");
-        QTest::newRow("Ultra-Hardcore") << 100 << 0 << 300;
-        QTest::newRow("Dygtig") << 185 << 15 << 100;
+        QTest::addColumn<QList<int>>("row"); // hits, misses, bonus
+        QTest::newRow("Ultra-Hardcore") << QList<int>{100, 0, 300};
+        QTest::newRow("Dygtig") << QList<int>{185, 15, 100};
     }
     void countUp() {
-        QFETCH(int, hits);
-        QFETCH(int, misses);
-        QFETCH(int, bonus);
+        QFETCH(QList<int>, row);
+        const int bonus = row[2];
         RuleRig rig;
-        playMarksman(rig, 2, hits, misses);
+        playMarksman(rig, 2, Marksman{rig, row[0], row[1]});
         QCOMPARE(rig.shared.BonusLevel * 100, bonus);
         const int before = rig.shared.RunScore - bonus;
         rig.host.scores.clear();
@@ -254,11 +247,7 @@ private slots:
         });
         rig.press(Key::Enter);
 
-        std::vector<std::int32_t> expected;
-        for (int v = before + 1; v <= before + bonus; ++v)
-            expected.push_back(v);
-        expected.push_back(rig.shared.RunScore);
-        QCOMPARE(rig.host.scores, expected);
+        QCOMPARE(rig.host.scores, countedUp(before, bonus, rig.shared.RunScore));
         QCOMPARE(int(shown.size()), bonus);
         QCOMPARE(countingSeen, bonus);
         for (int i = 0; i < bonus; ++i) {
@@ -276,7 +265,7 @@ private slots:
     // next one opens the menu.
     void secondEnterJumpsToTheEnd() {
         RuleRig rig;
-        playMarksman(rig, 2, 100, 0);
+        playMarksman(rig, 2, Marksman{rig, 100, 0});
         const int before = rig.shared.RunScore - 300;
         rig.host.scores.clear();
         int waits = 0;
@@ -285,11 +274,7 @@ private slots:
                 rig.press(Key::Enter);
         });
         rig.press(Key::Enter);
-        std::vector<std::int32_t> expected;
-        for (int v = before + 1; v <= before + 11; ++v)
-            expected.push_back(v);
-        expected.push_back(rig.shared.RunScore);
-        QCOMPARE(rig.host.scores, expected);
+        QCOMPARE(rig.host.scores, countedUp(before, 11, rig.shared.RunScore));
         QCOMPARE(waits, 10);
         QCOMPARE(rig.game.BonusDone, Flag::Raised);
         QCOMPARE(rig.host.menus, 0);
@@ -300,28 +285,19 @@ private slots:
     // Only Enter does anything after a run, and what it does follows the
     // two flags of the after-run screen.
     void afterRunKeys_data() {
-        QTest::addColumn<int>("done");
-        QTest::addColumn<int>("counting");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("countsUp");
-        QTest::addColumn<int>("stop");
-        QTest::addColumn<int>("menus");
-        QTest::newRow("Enter, bonus waiting") << 0 << 0 << 13 << true << 0 << 0;
-        QTest::newRow("Enter, counting") << 0 << 1 << 13 << false << 1 << 0;
-        QTest::newRow("Enter, done") << 1 << 0 << 13 << false << 0 << 1;
-        QTest::newRow("Enter, done, counting flag set") << 1 << 1 << 13 << false << 0 << 1;
-        QTest::newRow("Space, bonus waiting") << 0 << 0 << 32 << false << 0 << 0;
-        QTest::newRow("Escape, counting") << 0 << 1 << 27 << false << 0 << 0;
-        QTest::newRow("Escape, done") << 1 << 0 << 27 << false << 0 << 0;
-        QTest::newRow("Left, done") << 1 << 0 << 37 << false << 0 << 0;
+        QTest::addColumn<AfterRunKey>("row");
+        QTest::newRow("Enter, bonus waiting") << AfterRunKey{0, 0, 13, true};
+        QTest::newRow("Enter, counting") << AfterRunKey{0, 1, 13, false, 1};
+        QTest::newRow("Enter, done") << AfterRunKey{1, 0, 13, false, 0, 1};
+        QTest::newRow("Enter, done, counting flag set") << AfterRunKey{1, 1, 13, false, 0, 1};
+        QTest::newRow("Space, bonus waiting") << AfterRunKey{0, 0, 32};
+        QTest::newRow("Escape, counting") << AfterRunKey{0, 1, 27};
+        QTest::newRow("Escape, done") << AfterRunKey{1, 0, 27};
+        QTest::newRow("Left, done") << AfterRunKey{1, 0, 37};
     }
     void afterRunKeys() {
-        QFETCH(int, done);
-        QFETCH(int, counting);
-        QFETCH(int, key);
-        QFETCH(bool, countsUp);
-        QFETCH(int, stop);
-        QFETCH(int, menus);
+        QFETCH(AfterRunKey, row);
+        const auto [done, counting, key, countsUp, stop, menus] = row;
         RuleRig rig;
         rig.playRun();
         QCOMPARE(rig.shared.GameState, GamePhase::AfterRun);

@@ -52,11 +52,21 @@ struct Rig {
         game.write(QStringLiteral("setup.ini"), joined(lines, end));
     }
     QByteArray settings() const { return game.read(QStringLiteral("setup.ini")); }
-    QList<int> spinValues() {
-        QList<int> values;
-        for (int n = 1; n <= 12; ++n)
-            values << setup.spinEdit(n)->value();
-        return values;
+    /// Writes the valid lines with `changes` (line, text) and loads them;
+    /// returns the lines written.
+    QList<QByteArray> load(const QList<std::pair<int, QByteArray>> &changes,
+                           const char *end = "\r\n") {
+        QList<QByteArray> lines = validLines();
+        for (const auto &[n, text] : changes)
+            lines[n] = text;
+        writeSettings(lines, end);
+        applySettingsFile(w.context);
+        return lines;
+    }
+    /// "Save settings", and the lines it wrote.
+    QList<QByteArray> save() {
+        saveSettingsFile(w.context);
+        return splitTextLines(settings());
     }
 };
 
@@ -76,12 +86,10 @@ private slots:
     void loadThenSaveKeepsTheFile() {
         QFETCH(QByteArray, end);
         Rig rig;
-        QList<QByteArray> lines = validLines();
-        lines[27] = "  /odd path/with blanks.wav  ";
-        rig.writeSettings(lines, end.constData());
-        applySettingsFile(rig.w.context);
+        const QList<QByteArray> lines =
+            rig.load({{27, "  /odd path/with blanks.wav  "}}, end.constData());
         QCOMPARE(rig.setup.RadioGroup1->itemIndex(), 2);
-        QCOMPARE(rig.spinValues().first(), 101);
+        QCOMPARE(rig.w.spinValues().first(), 101);
         QCOMPARE(rig.w.shared.UserRates[12], 212);
         QCOMPARE(rig.sound.path(2), lines[27]);
         QVERIFY(!rig.stats.CheckBox1->isChecked());
@@ -92,20 +100,13 @@ private slots:
     // "Sound on" is on only for exactly 1; an enable for anything but 0.
     void flagsAreReadAsTheirLinesSay() {
         Rig rig;
-        QList<QByteArray> lines = validLines();
-        lines[25] = "2";
-        lines[38] = "2";
-        lines[39] = "0";
-        lines[50] = "-3";
-        rig.writeSettings(lines);
-        applySettingsFile(rig.w.context);
+        rig.load({{25, "2"}, {38, "2"}, {39, "0"}, {50, "-3"}});
         QVERIFY(!rig.sound.CheckBox1->isChecked());
         QVERIFY(!rig.sound.enableBox(1)->isEnabled()); // greyed out with sound off
         QVERIFY(rig.sound.enableBox(1)->isChecked());
         QVERIFY(!rig.sound.enableBox(2)->isChecked());
         QVERIFY(rig.stats.CheckBox1->isChecked());
-        saveSettingsFile(rig.w.context);
-        const QList<QByteArray> saved = splitTextLines(rig.settings());
+        const QList<QByteArray> saved = rig.save();
         QCOMPARE(saved[25], QByteArray("0"));
         QCOMPARE(saved[38], QByteArray("1"));
         QCOMPARE(saved[39], QByteArray("0"));
@@ -116,17 +117,11 @@ private slots:
     // the user's rates stay as read.
     void ratesAreClamped() {
         Rig rig;
-        QList<QByteArray> lines = validLines();
-        lines[3] = "1200";
-        lines[4] = "-7";
-        lines[15] = "5000";
-        rig.writeSettings(lines);
-        applySettingsFile(rig.w.context);
+        rig.load({{3, "1200"}, {4, "-7"}, {15, "5000"}});
         QCOMPARE(rig.setup.spinEdit(3)->value(), 999);
         QCOMPARE(rig.setup.spinEdit(4)->value(), 0);
         QCOMPARE(rig.w.shared.UserRates[3], 5000);
-        saveSettingsFile(rig.w.context);
-        const QList<QByteArray> saved = splitTextLines(rig.settings());
+        const QList<QByteArray> saved = rig.save();
         QCOMPARE(saved[3], QByteArray("999"));
         QCOMPARE(saved[4], QByteArray("0"));
         QCOMPARE(saved[15], QByteArray("5000"));
@@ -136,16 +131,13 @@ private slots:
     // enabled; another level and back shows lines 13..24.
     void userDefinedLevelKeepsBothRateSets() {
         Rig rig;
-        QList<QByteArray> lines = validLines();
-        lines[0] = "5";
-        rig.writeSettings(lines);
-        applySettingsFile(rig.w.context);
-        QCOMPARE(rig.spinValues(),
+        rig.load({{0, "5"}});
+        QCOMPARE(rig.w.spinValues(),
                  (QList<int>{101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112}));
         QVERIFY(rig.setup.spinEdit(1)->isEnabled());
         rig.setup.RadioGroup1->setItemIndex(0);
         rig.setup.RadioGroup1->setItemIndex(5);
-        QCOMPARE(rig.spinValues(),
+        QCOMPARE(rig.w.spinValues(),
                  (QList<int>{201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212}));
     }
 
@@ -162,12 +154,9 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(int, selected);
         Rig rig;
-        QList<QByteArray> lines = validLines();
-        lines[0] = line;
-        rig.writeSettings(lines);
-        applySettingsFile(rig.w.context);
+        rig.load({{0, line}});
         QCOMPARE(rig.setup.RadioGroup1->itemIndex(), selected);
-        QCOMPARE(rig.spinValues().first(), 101);
+        QCOMPARE(rig.w.spinValues().first(), 101);
         rig.setup.Button1Click();
         QCOMPARE(rig.w.shared.DifficultyLevel, selected);
         QCOMPARE(rig.w.shared.AnimalRates[0][1], 101);
@@ -175,8 +164,7 @@ private slots:
         for (QLabel *badge : rig.w.menu().levelBadges)
             badges += badge->isHidden() ? 0 : 1;
         QCOMPARE(badges, selected < 0 ? 0 : 1);
-        saveSettingsFile(rig.w.context);
-        QCOMPARE(splitTextLines(rig.settings())[0], QByteArray::number(selected));
+        QCOMPARE(rig.save()[0], QByteArray::number(selected));
     }
 
     // Lines after 50 are ignored; both writers write exactly 51.
@@ -190,8 +178,7 @@ private slots:
         saveStatsFlag(rig.w.context, true);
         QCOMPARE(splitTextLines(rig.settings()).size(), 51);
         rig.writeSettings(lines);
-        saveSettingsFile(rig.w.context);
-        QCOMPARE(splitTextLines(rig.settings()).size(), 51);
+        QCOMPARE(rig.save().size(), 51);
     }
 
     // A file of 40 lines stops at line 40 with the message for an empty
@@ -233,7 +220,7 @@ private slots:
         QCOMPARE(rig.w.fake.messages.texts,
                  QStringList{QStringLiteral("'12a' is not a valid integer value")});
         const auto &champion = PresetRates[2];
-        QCOMPARE(rig.spinValues(), QList<int>(champion.begin(), champion.end()));
+        QCOMPARE(rig.w.spinValues(), QList<int>(champion.begin(), champion.end()));
         QCOMPARE(rig.settings(), before);
     }
 
@@ -245,7 +232,7 @@ private slots:
         QCOMPARE(rig.w.fake.messages.texts,
                  QStringList{QStringLiteral("Cannot open file setup.ini")});
         const auto &god = PresetRates[3];
-        QCOMPARE(rig.spinValues(), QList<int>(god.begin(), god.end()));
+        QCOMPARE(rig.w.spinValues(), QList<int>(god.begin(), god.end()));
         QCOMPARE(splitTextLines(rig.settings()), currentSettingsLines(rig.w.context));
         QCOMPARE(splitTextLines(rig.settings()).size(), 51);
     }
@@ -254,8 +241,7 @@ private slots:
     // changed and not saved stays unsaved.
     void statsFlagKeepsTheFileAsItWas() {
         Rig rig;
-        rig.writeSettings(validLines());
-        applySettingsFile(rig.w.context);
+        rig.load({});
         rig.setup.RadioGroup1->setItemIndex(4);
         saveStatsFlag(rig.w.context, true);
         QList<QByteArray> expected = validLines();

@@ -10,9 +10,36 @@
 using namespace krumlix;
 using test::RuleRig;
 
-Q_DECLARE_METATYPE(krumlix::Group)
-
 namespace {
+
+/// The hero at `aim` fires at an animal of `group` at `x`; a hit is worth
+/// `points`, -1 is a miss (for a bee, 0: it has reached the hero).
+struct Shot {
+    int aim;
+    Group group;
+    int x, points;
+};
+
+struct Search { ///< animals of one group in slots, and the slot hit
+    Group group;
+    int aim;
+    QList<int> layout; ///< slot, x, state, ...
+    int expected;
+};
+struct Turn { ///< a turn from `start`, where the hero then stands
+    int start;
+    Key key;
+    bool shotOnScreen;
+    int expected;
+    QRect hero; ///< of the expected position
+};
+
+/// Fires `shot` on a field prepared mid-run, its animal in `slot`.
+void fire(RuleRig &rig, const Shot &shot, int slot) {
+    rig.prepareMidRun(shot.aim);
+    rig.place(shot.group, slot, shot.x);
+    rig.press(Key::Space);
+}
 
 /// The five elephant hit counters, for 7, 5, 3, 2 and 0 points.
 std::array<int, 5> elephantCounters(const SharedState &s) {
@@ -36,10 +63,7 @@ private slots:
     // The window of each aim, both edges, both directions: one pixel inside
     // is a hit worth the aim's points, the edge itself a miss.
     void elephantHitWindows_data() {
-        QTest::addColumn<int>("aim");
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("points"); // -1: a miss
+        QTest::addColumn<Shot>("shot");
         struct Window {
             int aim, rightLow, rightHigh, leftLow, leftHigh, rightPoints, leftPoints;
         };
@@ -63,22 +87,17 @@ private slots:
                                                      {side.high, -1}};
                 for (const auto &[x, points] : cases)
                     QTest::addRow("aim %d, flying %s at %d", w.aim, side.name, x)
-                        << w.aim << side.group << x << points;
+                        << Shot{w.aim, side.group, x, points};
             }
         }
         // Between the windows of aims 4 and 5.
-        QTest::newRow("aim 4, flying right at 354") << 4 << Group::RightwardElephant << 354 << -1;
+        QTest::newRow("aim 4, flying right at 354") << Shot{4, Group::RightwardElephant, 354, -1};
     }
     void elephantHitWindows() {
-        QFETCH(int, aim);
-        QFETCH(Group, group);
-        QFETCH(int, x);
-        QFETCH(int, points);
+        QFETCH(Shot, shot);
+        const auto [aim, group, x, points] = shot;
         RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
-        rig.place(group, 4, x);
-        rig.press(Key::Space);
+        fire(rig, shot, 4);
 
         QCOMPARE(rig.shared.ShotCount, 1);
         if (points < 0) {
@@ -101,33 +120,26 @@ private slots:
     // zone is the late one (worth less) is hit first, the other by the next
     // shot.
     void searchOrderBetweenDirections_data() {
-        QTest::addColumn<int>("aim");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<Group>("first");
-        QTest::addColumn<int>("firstPoints");
+        QTest::addColumn<Shot>("first"); // the one hit first
         QTest::addColumn<int>("secondPoints");
-        QTest::newRow("zone 1") << 2 << 50 << Group::LeftwardElephant << 0 << 7;
-        QTest::newRow("zone 2") << 3 << 150 << Group::LeftwardElephant << 2 << 5;
-        QTest::newRow("zone 3") << 4 << 300 << Group::LeftwardElephant << 3 << 3;
-        QTest::newRow("zone 4") << 5 << 420 << Group::RightwardElephant << 2 << 5;
-        QTest::newRow("zone 5") << 6 << 550 << Group::RightwardElephant << 0 << 7;
+        QTest::newRow("zone 1") << Shot{2, Group::LeftwardElephant, 50, 0} << 7;
+        QTest::newRow("zone 2") << Shot{3, Group::LeftwardElephant, 150, 2} << 5;
+        QTest::newRow("zone 3") << Shot{4, Group::LeftwardElephant, 300, 3} << 3;
+        QTest::newRow("zone 4") << Shot{5, Group::RightwardElephant, 420, 2} << 5;
+        QTest::newRow("zone 5") << Shot{6, Group::RightwardElephant, 550, 0} << 7;
     }
     void searchOrderBetweenDirections() {
-        QFETCH(int, aim);
-        QFETCH(int, x);
-        QFETCH(Group, first);
-        QFETCH(int, firstPoints);
+        QFETCH(Shot, first);
         QFETCH(int, secondPoints);
-        const Group second =
-            first == Group::LeftwardElephant ? Group::RightwardElephant : Group::LeftwardElephant;
-        RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
+        const auto [aim, firstGroup, x, firstPoints] = first;
+        const Group second = firstGroup == Group::LeftwardElephant ? Group::RightwardElephant
+                                                                   : Group::LeftwardElephant;
+        test::MidRunRig rig(aim);
         rig.place(Group::RightwardElephant, 1, x);
         rig.place(Group::LeftwardElephant, 1, x);
 
         rig.press(Key::Space);
-        QCOMPARE(rig.game.group(first).state[1], -1);
+        QCOMPARE(rig.game.group(firstGroup).state[1], -1);
         QCOMPARE(rig.game.group(second).state[1], 1);
         QCOMPARE(rig.shared.RunScore, firstPoints);
         rig.press(Key::Space);
@@ -140,31 +152,26 @@ private slots:
     // lowest slot on equal x; slots outside the window or in their hit
     // display do not count.
     void searchWithinGroup_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("aim");
-        QTest::addColumn<QList<int>>("layout"); // slot, x, state
-        QTest::addColumn<int>("expected");
+        QTest::addColumn<Search>("row");
         QTest::newRow("elephants flying right")
-            << Group::RightwardElephant << 4
-            << QList<int>{1, 240, 1, 4, 330, 1, 6, 330, 1, 8, 360, 1, 9, 340, -2} << 4;
+            << Search{Group::RightwardElephant,
+                      4,
+                      {1, 240, 1, 4, 330, 1, 6, 330, 1, 8, 360, 1, 9, 340, -2},
+                      4};
         QTest::newRow("elephants flying left")
-            << Group::LeftwardElephant << 4
-            << QList<int>{2, 300, 1, 3, 240, 1, 5, 240, 1, 9, 220, 1, 10, 230, -1} << 3;
+            << Search{Group::LeftwardElephant,
+                      4,
+                      {2, 300, 1, 3, 240, 1, 5, 240, 1, 9, 220, 1, 10, 230, -1},
+                      3};
         QTest::newRow("bees from the left")
-            << Group::RightwardBee << 1 << QList<int>{1, 100, 1, 3, 200, 1, 6, 200, 1, 7, 220, -3}
-            << 3;
+            << Search{Group::RightwardBee, 1, {1, 100, 1, 3, 200, 1, 6, 200, 1, 7, 220, -3}, 3};
         QTest::newRow("bees from the right")
-            << Group::LeftwardBee << 7 << QList<int>{2, 500, 1, 4, 400, 1, 8, 400, 1, 9, 380, -1}
-            << 4;
+            << Search{Group::LeftwardBee, 7, {2, 500, 1, 4, 400, 1, 8, 400, 1, 9, 380, -1}, 4};
     }
     void searchWithinGroup() {
-        QFETCH(Group, group);
-        QFETCH(int, aim);
-        QFETCH(QList<int>, layout);
-        QFETCH(int, expected);
-        RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
+        QFETCH(Search, row);
+        const auto &[group, aim, layout, expected] = row;
+        test::MidRunRig rig(aim);
         for (qsizetype i = 0; i < layout.size(); i += 3)
             rig.place(group, layout[i], layout[i + 1], layout[i + 2]);
         rig.press(Key::Space);
@@ -180,45 +187,31 @@ private slots:
     // bee already past the limit of position 1 (or 7) has reached the hero:
     // the shot counts, is no miss, scores nothing and ends the run.
     void beeShots_data() {
-        QTest::addColumn<int>("aim");
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<QString>("outcome");
-        QTest::newRow("aim 1, bee from the left at 234")
-            << 1 << Group::RightwardBee << 234 << "hit";
-        QTest::newRow("aim 1, bee from the left at 240")
-            << 1 << Group::RightwardBee << 240 << "reached";
-        QTest::newRow("aim 7, bee from the right at 374")
-            << 7 << Group::LeftwardBee << 374 << "hit";
-        QTest::newRow("aim 7, bee from the right at 368")
-            << 7 << Group::LeftwardBee << 368 << "reached";
-        QTest::newRow("aim 1, only a bee from the right")
-            << 1 << Group::LeftwardBee << 400 << "miss";
-        QTest::newRow("aim 7, only a bee from the left")
-            << 7 << Group::RightwardBee << 200 << "miss";
-        QTest::newRow("aim 1, only an elephant") << 1 << Group::RightwardElephant << 30 << "miss";
-        QTest::newRow("aim 2, only a bee") << 2 << Group::RightwardBee << 30 << "miss";
+        QTest::addColumn<Shot>("shot");
+        QTest::newRow("aim 1, bee from the left at 234") << Shot{1, Group::RightwardBee, 234, 3};
+        QTest::newRow("aim 1, bee from the left at 240") << Shot{1, Group::RightwardBee, 240, 0};
+        QTest::newRow("aim 7, bee from the right at 374") << Shot{7, Group::LeftwardBee, 374, 3};
+        QTest::newRow("aim 7, bee from the right at 368") << Shot{7, Group::LeftwardBee, 368, 0};
+        QTest::newRow("aim 1, only a bee from the right") << Shot{1, Group::LeftwardBee, 400, -1};
+        QTest::newRow("aim 7, only a bee from the left") << Shot{7, Group::RightwardBee, 200, -1};
+        QTest::newRow("aim 1, only an elephant") << Shot{1, Group::RightwardElephant, 30, -1};
+        QTest::newRow("aim 2, only a bee") << Shot{2, Group::RightwardBee, 30, -1};
     }
     void beeShots() {
-        QFETCH(int, aim);
-        QFETCH(Group, group);
-        QFETCH(int, x);
-        QFETCH(QString, outcome);
+        QFETCH(Shot, shot);
+        const Group group = shot.group;
         RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
-        rig.place(group, 2, x);
-        rig.press(Key::Space);
+        fire(rig, shot, 2);
 
         QCOMPARE(rig.shared.ShotCount, 1);
-        if (outcome == QLatin1String("hit")) {
+        if (shot.points > 0) {
             QCOMPARE(rig.game.group(group).state[2], -1);
             QCOMPARE(rig.shared.BeeHitCount, 1);
             QCOMPARE(rig.shared.RunScore, 3);
             QCOMPARE(rig.shared.MissCount, 0);
             QCOMPARE(rig.game.StopFlag, Flag::Lowered);
             QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::BeeDie});
-        } else if (outcome == QLatin1String("reached")) {
+        } else if (shot.points == 0) { // reached
             QCOMPARE(rig.game.group(group).state[2], 1);
             QCOMPARE(rig.shared.BeeHitCount, 0);
             QCOMPARE(rig.shared.RunScore, 0);
@@ -238,25 +231,17 @@ private slots:
     // tick of its display: the next shot is a miss unless another animal is
     // in the window, which it then hits.
     void hitDisplayCannotBeHitAgain_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<int>("aim");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("points");
-        QTest::newRow("elephant flying right") << Group::RightwardElephant << 2 << 50 << 7;
-        QTest::newRow("elephant flying left") << Group::LeftwardElephant << 6 << 550 << 7;
-        QTest::newRow("bee from the left") << Group::RightwardBee << 1 << 100 << 3;
-        QTest::newRow("bee from the right") << Group::LeftwardBee << 7 << 500 << 3;
+        QTest::addColumn<Shot>("shot");
+        QTest::newRow("elephant flying right") << Shot{2, Group::RightwardElephant, 50, 7};
+        QTest::newRow("elephant flying left") << Shot{6, Group::LeftwardElephant, 550, 7};
+        QTest::newRow("bee from the left") << Shot{1, Group::RightwardBee, 100, 3};
+        QTest::newRow("bee from the right") << Shot{7, Group::LeftwardBee, 500, 3};
     }
     void hitDisplayCannotBeHitAgain() {
-        QFETCH(Group, group);
-        QFETCH(int, aim);
-        QFETCH(int, x);
-        QFETCH(int, points);
+        QFETCH(Shot, shot);
+        const auto [aim, group, x, points] = shot;
         RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
-        rig.place(group, 1, x);
-        rig.press(Key::Space);
+        fire(rig, shot, 1);
         QCOMPARE(rig.game.group(group).state[1], -1);
         rig.press(Key::Space);
         rig.step();
@@ -280,9 +265,7 @@ private slots:
     }
     void missesCostTwo() {
         QFETCH(int, aim);
-        RuleRig rig;
-        rig.prepareMidRun();
-        rig.game.AimPosition = aim;
+        test::MidRunRig rig(aim);
         for (int i = 0; i < 3; ++i)
             rig.press(Key::Space);
         QCOMPARE(rig.shared.RunScore, -6);
@@ -294,31 +277,23 @@ private slots:
     // Turning redraws the hero in the next position; at the limits it does
     // nothing but erase a shot still on screen.
     void turning_data() {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("shotOnScreen");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<QRect>("hero"); // of the expected position
+        QTest::addColumn<Turn>("row");
         const QRect hero1(258, 342, 74, 46), hero3(294, 324, 38, 64), hero5(300, 324, 38, 64),
             hero7(300, 342, 74, 46);
-        const int left = int(Key::Left), right = int(Key::Right);
-        QTest::newRow("left at 1, shot on screen") << 1 << left << true << 1 << hero1;
-        QTest::newRow("left at 1, no shot") << 1 << left << false << 1 << hero1;
-        QTest::newRow("right at 7, shot on screen") << 7 << right << true << 7 << hero7;
-        QTest::newRow("right at 7, no shot") << 7 << right << false << 7 << hero7;
-        QTest::newRow("left from 4") << 4 << left << true << 3 << hero3;
-        QTest::newRow("right from 4") << 4 << right << true << 5 << hero5;
-        QTest::newRow("left from 2") << 2 << left << false << 1 << hero1;
-        QTest::newRow("right from 6") << 6 << right << false << 7 << hero7;
+        const Key left = Key::Left, right = Key::Right;
+        QTest::newRow("left at 1, shot on screen") << Turn{1, left, true, 1, hero1};
+        QTest::newRow("left at 1, no shot") << Turn{1, left, false, 1, hero1};
+        QTest::newRow("right at 7, shot on screen") << Turn{7, right, true, 7, hero7};
+        QTest::newRow("right at 7, no shot") << Turn{7, right, false, 7, hero7};
+        QTest::newRow("left from 4") << Turn{4, left, true, 3, hero3};
+        QTest::newRow("right from 4") << Turn{4, right, true, 5, hero5};
+        QTest::newRow("left from 2") << Turn{2, left, false, 1, hero1};
+        QTest::newRow("right from 6") << Turn{6, right, false, 7, hero7};
     }
     void turning() {
-        QFETCH(int, start);
-        QFETCH(int, key);
-        QFETCH(bool, shotOnScreen);
-        QFETCH(int, expected);
-        QFETCH(QRect, hero);
-        RuleRig rig;
-        rig.prepareMidRun();
+        QFETCH(Turn, row);
+        const auto [start, key, shotOnScreen, expected, hero] = row;
+        test::MidRunRig rig;
         rig.turnTo(start);
         if (shotOnScreen) {
             rig.press(Key::Space);
@@ -329,7 +304,7 @@ private slots:
         QVERIFY(test::isBlack(rig.field, shot) != shotOnScreen);
         QImage before = rig.field.image();
 
-        rig.game.FormKeyDown(static_cast<std::uint16_t>(key));
+        rig.press(key);
         QCOMPARE(rig.game.AimPosition, expected);
         QVERIFY(test::isBlack(rig.field, shot));
         QCOMPARE(test::fieldPart(rig.field, hero), rig.sprites.image(Aim[expected].hero));
@@ -353,8 +328,7 @@ private slots:
     void keysThatEndTheRun() {
         QFETCH(int, key);
         QFETCH(int, stop);
-        RuleRig rig;
-        rig.prepareMidRun();
+        test::MidRunRig rig;
         rig.game.FormKeyDown(static_cast<std::uint16_t>(key));
         QCOMPARE(int(rig.game.StopFlag), stop);
         QCOMPARE(rig.game.AimPosition, 4);

@@ -32,26 +32,20 @@ public:
 };
 
 struct SoundRig {
-    QTemporaryDir dir;
     test::GameWindows w;
+    QTemporaryDir &dir = w.folder.dir;
     TSound &sound = *w.context.windows.Sound;
     ScriptedChooser *open = new ScriptedChooser;
     ScriptedChooser *save = new ScriptedChooser;
 
     SoundRig() {
-        w.shared.ProgramDir = dir.path() + QLatin1Char('/');
         sound.OpenDialog1.reset(open);
         sound.SaveDialog1.reset(save);
     }
-    QString file(const QString &name) const { return dir.filePath(name); }
     void writeFile(const QString &name, const QByteArray &bytes) const {
-        QFile f(file(name));
+        QFile f(dir.filePath(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
-    }
-    QByteArray readFile(const QString &name) const {
-        QFile f(file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
@@ -217,7 +211,8 @@ private slots:
         rig.sound.Button13Click();
         QList<QByteArray> expected(12, "1");
         expected[0] = "0";
-        QCOMPARE(rig.readFile(QStringLiteral("mine")), schemeBytes(QStringLiteral("/p"), expected));
+        QCOMPARE(rig.w.folder.read(QStringLiteral("mine")),
+                 schemeBytes(QStringLiteral("/p"), expected));
         QCOMPARE(rig.sound.ComboBox1->currentText(), QStringLiteral("mine"));
 
         rig.save->answer.clear(); // cancelled: nothing written, text kept
@@ -292,12 +287,15 @@ private slots:
     void schemeListRefreshedOnEntry_data() {
         QTest::addColumn<int>("reason");
         QTest::addColumn<bool>("refreshed");
-        QTest::newRow("Tab") << int(Qt::TabFocusReason) << true;
-        QTest::newRow("Backtab") << int(Qt::BacktabFocusReason) << true;
-        QTest::newRow("click") << int(Qt::MouseFocusReason) << true;
-        QTest::newRow("shortcut") << int(Qt::ShortcutFocusReason) << true;
-        QTest::newRow("window activated") << int(Qt::ActiveWindowFocusReason) << false;
-        QTest::newRow("popup closed") << int(Qt::PopupFocusReason) << false;
+        const std::tuple<const char *, Qt::FocusReason, bool> reasons[] = {
+            {"Tab", Qt::TabFocusReason, true},
+            {"Backtab", Qt::BacktabFocusReason, true},
+            {"click", Qt::MouseFocusReason, true},
+            {"shortcut", Qt::ShortcutFocusReason, true},
+            {"window activated", Qt::ActiveWindowFocusReason, false},
+            {"popup closed", Qt::PopupFocusReason, false}};
+        for (const auto &[name, reason, refreshed] : reasons)
+            QTest::newRow(name) << int(reason) << refreshed;
     }
     void schemeListRefreshedOnEntry() {
         QFETCH(int, reason);
@@ -323,30 +321,21 @@ private slots:
     // written where the dialog showed.
     void fileDialogsStartInTheGameFolder() {
         test::GameWindows w;
-        QTemporaryDir dir;
-        w.shared.ProgramDir = dir.path() + QLatin1Char('/');
+        const QTemporaryDir &dir = w.folder.dir;
         TSound &sound = *w.context.windows.Sound;
         QString openShown;
-        test::whenModal([&](QWidget *modal) {
-            if (auto *dialog = qobject_cast<QFileDialog *>(modal))
-                openShown = dialog->directory().absolutePath();
-            static_cast<QDialog *>(modal)->reject();
+        test::answerModal<QFileDialog>([&](QFileDialog &dialog) {
+            openShown = dialog.directory().absolutePath();
+            dialog.reject();
         });
         sound.chooseFile(2);
         QCOMPARE(openShown, QDir(dir.path()).absolutePath());
 
         QString saveShown;
-        test::whenModal([&](QWidget *modal) {
-            auto *dialog = qobject_cast<QFileDialog *>(modal);
-            if (!dialog) {
-                static_cast<QDialog *>(modal)->reject();
-                return;
-            }
-            saveShown = dialog->directory().absolutePath();
-            dialog->selectFile(QStringLiteral("mine"));
-            static_cast<QDialog *>(dialog)->accept();
-            if (dialog->isVisible())
-                dialog->reject();
+        test::answerModal<QFileDialog>([&](QFileDialog &dialog) {
+            saveShown = dialog.directory().absolutePath();
+            dialog.selectFile(QStringLiteral("mine"));
+            static_cast<QDialog &>(dialog).accept();
         });
         w.errors.guard([&] { sound.Button13Click(); });
         QCOMPARE(saveShown, QDir(dir.path()).absolutePath());

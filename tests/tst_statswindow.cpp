@@ -89,23 +89,19 @@ private slots:
     }
 
     void efficiency_data() {
-        QTest::addColumn<int>("points");
-        QTest::addColumn<int>("bonus");
-        QTest::addColumn<int>("optimal");
+        QTest::addColumn<QList<int>>("entry"); // points, bonus, optimal
         QTest::addColumn<QString>("shown");
-        QTest::newRow("500/100/900") << 500 << 100 << 900 << "50,00";
-        QTest::newRow("negative") << -20 << 0 << 900 << "0,00";
+        QTest::newRow("500/100/900") << QList<int>{500, 100, 900} << "50,00";
+        QTest::newRow("negative") << QList<int>{-20, 0, 900} << "0,00";
     }
     void efficiency() {
-        QFETCH(int, points);
-        QFETCH(int, bonus);
-        QFETCH(int, optimal);
+        QFETCH(QList<int>, entry);
         QFETCH(QString, shown);
         Rig rig;
         HighScoreEntry &latest = rig.w.shared.HighScoreTable[12];
-        latest[HighScoreEntry::RunScore] = points;
-        latest[HighScoreEntry::BonusPoints] = bonus;
-        latest[HighScoreEntry::OptimalScore] = optimal;
+        latest[HighScoreEntry::RunScore] = entry[0];
+        latest[HighScoreEntry::BonusPoints] = entry[1];
+        latest[HighScoreEntry::OptimalScore] = entry[2];
         rig.open(12);
         QCOMPARE(rig.text(48), shown);
     }
@@ -136,14 +132,13 @@ private slots:
     void trackBarKeys_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("position"); // from position 5
-        QTest::newRow("Left") << int(Qt::Key_Left) << 4;
-        QTest::newRow("Up") << int(Qt::Key_Up) << 4;
-        QTest::newRow("PageUp") << int(Qt::Key_PageUp) << 3;
-        QTest::newRow("Right") << int(Qt::Key_Right) << 6;
-        QTest::newRow("Down") << int(Qt::Key_Down) << 6;
-        QTest::newRow("PageDown") << int(Qt::Key_PageDown) << 7;
-        QTest::newRow("Home") << int(Qt::Key_Home) << 0;
-        QTest::newRow("End") << int(Qt::Key_End) << 10;
+        const std::tuple<const char *, Qt::Key, int> keys[] = {
+            {"Left", Qt::Key_Left, 4},     {"Up", Qt::Key_Up, 4},
+            {"PageUp", Qt::Key_PageUp, 3}, {"Right", Qt::Key_Right, 6},
+            {"Down", Qt::Key_Down, 6},     {"PageDown", Qt::Key_PageDown, 7},
+            {"Home", Qt::Key_Home, 0},     {"End", Qt::Key_End, 10}};
+        for (const auto &[name, key, position] : keys)
+            QTest::newRow(name) << int(key) << position;
     }
     void trackBarKeys() {
         QFETCH(int, key);

@@ -22,15 +22,18 @@ QString variantPath(const char *name, qreal ratio) {
 
 } // namespace
 
+qreal pictureRatioFor(qreal ratio) {
+    // Scaling a larger picture down keeps its detail; magnifying blurs.
+    for (const qreal candidate : PictureRatios) {
+        if (candidate > ratio - RatioTolerance)
+            return candidate;
+    }
+    return PictureRatios.back();
+}
+
 QImage gamePicture(const char *name, qreal ratio) {
     ratio = std::max(ratio, PictureRatios.front());
-    qreal rendered = PictureRatios.back();
-    for (const qreal candidate : PictureRatios) {
-        if (candidate > ratio - RatioTolerance) {
-            rendered = candidate;
-            break;
-        }
-    }
+    const qreal rendered = pictureRatioFor(ratio);
     QImage image = loadJpeg(variantPath(name, rendered));
     if (image.isNull())
         return image;

@@ -13,6 +13,10 @@ namespace krumlix {
 /// offer); a screen between two of them gets the larger one scaled down.
 inline constexpr std::array<qreal, 6> PictureRatios{1.0, 1.25, 1.5, 1.75, 2.0, 3.0};
 
+/// The rendered ratio a picture is taken from for a screen of `ratio`: that
+/// ratio, or else the nearest larger one (above the largest, the largest).
+qreal pictureRatioFor(qreal ratio);
+
 /// One of the game's pictures (":/pictures/NAME.jpg" and its variants),
 /// decoded from JPEG for a screen of `ratio` device pixels per window pixel:
 /// the variant rendered for that ratio, or else the nearest larger one

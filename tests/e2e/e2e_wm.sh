@@ -11,18 +11,9 @@ xshot=$3
 artefacts=$4
 mkdir -p "$artefacts"
 work=$(mktemp -d)
-failures=0
-passes=0
 here=$(dirname "${BASH_SOURCE[0]}")
 . "$here/desktop.sh"
 . "$here/play.sh"
-
-cleanup() {
-    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
-    [ -n "${recorder:-}" ] && kill "$recorder" 2>/dev/null
-    stop_desktop
-    rm -rf "$work"
-}
 trap cleanup EXIT
 
 start_xvfb || exit 1
@@ -124,15 +115,6 @@ window_manager_and_buttons() {
     ok "WM manages the windows; menu: $menu_hints; game window: $game_hints"
 }
 
-# A game folder with no animals, no intro and no statistics after a run.
-quiet_folder() {
-    fresh_folder
-    local ini="$work/game/setup.ini"
-    set_line "$ini" 0 0
-    for n in $(seq 1 24); do set_line "$ini" $n 0; done
-    set_line "$ini" 38 0
-    set_line "$ini" 50 0
-}
 # Sets, for the game window where it stands: prompt, the area of the
 # after-run prompt; upper, where the hero facing up or half left stands,
 # black when he aims low.
@@ -146,13 +128,7 @@ game_window_areas() {
 # up is minimised and restored twice at its point of the cycle. The run is
 # entered once, no sound is played again, and each window is as it was.
 minimise_and_restore_through_a_cycle() {
-    fresh_folder
-    local ini="$work/game/setup.ini"
-    set_line "$ini" 0 2
-    for n in 1 2 3 4 5 6; do set_line "$ini" $n 0; done
-    for n in 7 8 9 10 11 12; do set_line "$ini" $n 999; done
-    set_line "$ini" 38 0 # no intro
-    set_line "$ini" 50 1 # statistics after every run
+    rated_folder 2 0 999 1 # statistics after every run
     start_game || return
     local menu; menu=$(window_id '^Welcome to Krumlix$')
     local game_window; game_window=$(window_id '^Krumlix$')
@@ -162,18 +138,15 @@ minimise_and_restore_through_a_cycle() {
     minimise_restore_twice "$menu" "the menu at start-up"
     no_window '^Krumlix - view stats' || fail "statistics opened on restoring the start-up menu"
 
-    xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool key Return
-    wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return; }
-    xdotool key Left Left Left
-    sleep 3.3
-    for _ in 1 2 3 4 5; do xdotool key space; sleep 0.4; done
-    wait_until 20 bash -c "[ \$('$xshot' '$work/s.png' $prompt) -gt 300 ]" || { fail "the run did not end"; return; }
+    xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool windowactivate --sync "$menu" 2>/dev/null
+    shoot_five_bees || return
+    wait_until 20 prompt_shown || { fail "the run did not end"; return; }
     sleep 2 # the end-of-run sound
 
     start_recording
     minimise_restore_twice "$game_window" "the after-run screen"
     no_window '^Welcome to Krumlix$' || fail "restoring the after-run screen opened the menu"
-    [ "$("$xshot" "$work/s.png" $prompt)" -gt 300 ] || fail "the prompt is gone after the restore"
+    prompt_shown || fail "the prompt is gone after the restore"
     shot wm-after-run-restored
     xdotool windowactivate --sync "$game_window" 2>/dev/null
     xdotool key Return
@@ -225,7 +198,7 @@ minimise_and_restore_through_a_cycle() {
 # within half a second; a held Enter that ends the run stays on the
 # after-run screen; one held from there opens the menu and starts nothing.
 held_keys() {
-    quiet_folder
+    rated_folder 0 0 0 0
     "$xkb_rate" 600 40 >/dev/null
     start_game || return
     [ "$("$xkb_rate")" = "250 33" ] || fail "repeat while running: $("$xkb_rate")"
@@ -242,7 +215,7 @@ held_keys() {
     local black; black=$(shot wm-held-left $upper)
     [ "$black" = 608 ] || fail "the hero is not at the far left after 0.45 s of Left ($black of 608 black)"
     xdotool keydown Return; sleep 1.5; xdotool keyup Return
-    wait_until 5 bash -c "[ \$('$xshot' '$work/s.png' $prompt) -gt 300 ]" || fail "Enter did not end the run"
+    wait_until 5 prompt_shown || fail "Enter did not end the run"
     sleep 0.5
     no_window '^Welcome to Krumlix$' || fail "the held Enter went on into the menu"
     xdotool keydown Return; sleep 1.5; xdotool keyup Return
@@ -261,7 +234,7 @@ held_keys() {
 # Xwayland. From aim 4 the far left takes three key-downs, the press and two
 # repeats, within 283 ms: in 0.45 s the player's own repeat gives none.
 own_repeats_in_a_wayland_session() {
-    quiet_folder
+    rated_folder 0 0 0 0
     "$xkb_rate" 600 40 >/dev/null
     XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY="krumlix-no-compositor-$$" start_game || return
     local repeat; repeat=$("$xkb_rate")
@@ -279,7 +252,7 @@ own_repeats_in_a_wayland_session() {
     repeat=$("$xkb_rate")
     [ "$repeat" = "600 40" ] || fail "the player's repeat during the run: $repeat"
     xdotool key Return
-    wait_until 5 bash -c "[ \$('$xshot' '$work/s.png' $prompt) -gt 300 ]" || fail "Enter did not end the run"
+    wait_until 5 prompt_shown || fail "Enter did not end the run"
     xdotool key Return
     wait_until 10 has_window '^Welcome to Krumlix$' || { fail "Enter did not bring the menu"; return; }
     sleep 0.5
@@ -296,5 +269,4 @@ run_case minimise_and_restore_through_a_cycle
 run_case held_keys
 run_case own_repeats_in_a_wayland_session
 
-echo "e2e_wm: $passes passed, $failures failed"
-[ $failures -eq 0 ]
+summary e2e_wm

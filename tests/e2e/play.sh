@@ -5,8 +5,17 @@
 # Needs $work, $game_folder, $xshot and $artefacts; a recording needs
 # KRUMLIX_TEST_SINK (with_pulseaudio.sh sets it).
 
+failures=0 passes=0
 fail() { echo "FAIL: $case_name: $*"; failures=$((failures + 1)); case_failed=1; }
 ok() { echo "ok: $case_name: $*"; }
+summary() { echo "$1: $passes passed, $failures failed"; [ $failures -eq 0 ]; }
+# Ends what the test started (by the ids it kept) and removes its folder.
+cleanup() {
+    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
+    [ -n "${recorder:-}" ] && kill "$recorder" 2>/dev/null
+    stop_desktop
+    rm -rf "$work"
+}
 
 # wait_until SECONDS COMMAND...: retries the command every 0.1 s.
 wait_until() {
@@ -39,6 +48,29 @@ heard_seconds() {
         END { printf "%.2f\n", loud / 50 }'
 }
 shot() { "$xshot" "$artefacts/$1.png" "${@:2}"; }
+# A fresh folder at LEVEL, every elephant rate ELEPHANTS and every bee rate
+# BEES (the spin edits and the user's rates), no intro, the statistics
+# after a run STATS (0 or 1).
+rated_folder() { # rated_folder LEVEL ELEPHANTS BEES STATS
+    fresh_folder
+    local ini="$work/game/setup.ini" n
+    set_line "$ini" 0 "$1"
+    for n in 1 2 3 4 5 6 13 14 15 16 17 18; do set_line "$ini" $n "$2"; done
+    for n in 7 8 9 10 11 12 19 20 21 22 23 24; do set_line "$ini" $n "$3"; done
+    set_line "$ini" 38 0
+    set_line "$ini" 50 "$4"
+}
+# From the menu: Enter starts a run, the hero turns to the far left and
+# fires five shots along the ground at the bees.
+shoot_five_bees() {
+    xdotool key Return
+    wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return 1; }
+    xdotool key Left Left Left
+    sleep 3.3
+    for _ in 1 2 3 4 5; do xdotool key space; sleep 0.4; done
+}
+# The after-run prompt in the area $prompt is shown.
+prompt_shown() { [ "$("$xshot" "$work/s.png" $prompt)" -gt 300 ]; }
 # A fresh copy of the staged game folder, without the program.
 fresh_folder() {
     rm -rf "$work/game"

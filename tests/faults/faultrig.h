@@ -135,6 +135,11 @@ inline bool setImmutable(const QString &folder, bool on) {
 /// in this process with EPERM, as in a folder that refuses new files (an
 /// immutable one, some network file systems); other opens go on. False when
 /// the filter could not be installed.
+template <std::size_t N> bool installFilter(sock_filter (&filter)[N]) {
+    sock_fprog program{static_cast<unsigned short>(N), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
 inline bool refuseNewFiles() {
     constexpr auto flagsLow = static_cast<std::uint32_t>(offsetof(seccomp_data, args[2]));
     sock_filter filter[] = {
@@ -147,9 +152,23 @@ inline bool refuseNewFiles() {
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
-    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
-    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+    return installFilter(filter);
+}
+
+/// From now on fsync and fdatasync fail in this process with EIO, as on a
+/// disk that could not take the data written. False when the filter could
+/// not be installed.
+inline bool failSyncs() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, 4),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 1, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fdatasync, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    return installFilter(filter);
 }
 
 /// Waits until `fd` can be read, at most `ms` milliseconds.

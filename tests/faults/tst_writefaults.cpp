@@ -30,17 +30,10 @@ public:
 
 enum Writer { SaveSettings, StatsFlag, HighScores, ClearedScores, SaveScheme };
 
+/// The file each writer writes.
 QString fileOf(int writer) {
-    switch (writer) {
-    case SaveSettings:
-    case StatsFlag:
-        return QStringLiteral("setup.ini");
-    case HighScores:
-    case ClearedScores:
-        return QStringLiteral("tarvil.hig");
-    default:
-        return QStringLiteral("mine.snd");
-    }
+    const char *files[] = {"setup.ini", "setup.ini", "tarvil.hig", "tarvil.hig", "mine.snd"};
+    return QLatin1String(files[writer]);
 }
 
 struct Rig {
@@ -107,8 +100,9 @@ struct Rig {
 };
 
 /// How the folder refuses new files: by its permissions (EACCES), and also
-/// by the immutable attribute or a filter on the saver (EPERM).
-enum Lock { Permissions, Immutable, Refusing };
+/// by the immutable attribute or a filter on the saver (EPERM); by its
+/// permissions on a disk whose sync fails (EIO).
+enum Lock { Permissions, Immutable, Refusing, SyncFailing };
 
 /// A row for each writer, and each of `locks`.
 void addWriters(std::initializer_list<int> locks = {Permissions}) {
@@ -116,7 +110,8 @@ void addWriters(std::initializer_list<int> locks = {Permissions}) {
     QTest::addColumn<int>("lock");
     const char *writers[] = {"save settings", "statistics flag", "high scores", "cleared scores",
                              "save scheme"};
-    const char *lockNames[] = {"", ", immutable folder", ", folder refusing new files"};
+    const char *lockNames[] = {"", ", immutable folder", ", folder refusing new files",
+                               ", sync failing"};
     for (int lock : locks)
         for (int writer = SaveSettings; writer <= SaveScheme; ++writer)
             QTest::addRow("%s%s", writers[writer], lockNames[lock]) << writer << lock;
@@ -127,7 +122,7 @@ void addWriters(std::initializer_list<int> locks = {Permissions}) {
 class WriteFaultsTest : public QObject {
     Q_OBJECT
     /// What a save as another user did in a game folder that user may not
-    /// write in, its files given `filePermissions`.
+    /// write in, its files given the mode `fileMode`.
     struct LockedSave {
         bool lockable = true;          ///< false: no immutable folders here
         std::optional<QString> told;   ///< the messages shown; none if the save did not run
@@ -135,13 +130,12 @@ class WriteFaultsTest : public QObject {
         std::optional<QByteArray> now; ///< the file after
         QStringList before, after;     ///< the folder's entries
     };
-    static LockedSave saveInLockedFolder(int writer, QFile::Permissions filePermissions,
-                                         Lock lock = Permissions) {
+    static LockedSave saveInLockedFolder(int writer, mode_t fileMode, Lock lock = Permissions) {
         test::TempGameDir game;
-        QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                   QFile::ExeOwner | QFile::ReadOther |
-                                                   QFile::ExeOther | QFile::ReadGroup |
-                                                   QFile::ExeGroup);
+        const auto chmod = [](const QString &path, mode_t mode) {
+            ::chmod(QFile::encodeName(path).constData(), mode);
+        };
+        chmod(game.dir.path(), 0755);
         Rig rig(game.programDir());
         LockedSave save;
         std::tie(save.old, save.fresh) = rig.oldAndNew(writer);
@@ -149,21 +143,21 @@ class WriteFaultsTest : public QObject {
             return save; // told stays empty: the caller fails
         save.before = rig.entries();
         for (const QString &name : std::as_const(save.before))
-            QFile::setPermissions(game.path(name), filePermissions);
+            chmod(game.path(name), fileMode);
         if (::getuid() != 0) // the owner loses the right; root keeps it, so a child drops root
-            QFile::setPermissions(game.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+            chmod(game.dir.path(), 0500);
         save.lockable = lock != Immutable || test::setImmutable(game.dir.path(), true);
         if (!save.lockable)
             return save;
         save.told = test::asOtherUser([&rig, writer, lock] {
-            if (lock == Refusing && !test::refuseNewFiles())
+            if ((lock == Refusing && !test::refuseNewFiles()) ||
+                (lock == SyncFailing && !test::failSyncs()))
                 return QStringLiteral("(no filter)");
             rig.save(writer, true);
             return rig.messages().join(QLatin1Char('\n'));
         });
         test::setImmutable(game.dir.path(), false);
-        QFile::setPermissions(game.dir.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        chmod(game.dir.path(), 0700);
         save.now = test::fileBytes(rig.file(writer));
         save.after = rig.entries();
         return save;
@@ -205,8 +199,7 @@ private slots:
     void folderNotWritable_data() { addWriters(); }
     void folderNotWritable() {
         QFETCH(int, writer);
-        const LockedSave save = saveInLockedFolder(writer, QFile::ReadOwner | QFile::WriteOwner |
-                                                               QFile::ReadOther | QFile::ReadGroup);
+        const LockedSave save = saveInLockedFolder(writer, 0644);
         QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
         QVERIFY(save.told);
         QCOMPARE(*save.told, QStringLiteral("File access denied"));
@@ -217,22 +210,22 @@ private slots:
     // The player may write the file but not the folder, so no new file can
     // be made beside it, whether the folder answers EACCES or EPERM: the
     // save writes the file in place, without a word, and the folder holds
-    // what it held.
-    void writableFileInLockedFolder_data() { addWriters({Permissions, Immutable, Refusing}); }
+    // what it held. The save is done only once the disk has the bytes: a
+    // sync that fails is reported.
+    void writableFileInLockedFolder_data() {
+        addWriters({Permissions, Immutable, Refusing, SyncFailing});
+    }
     void writableFileInLockedFolder() {
         QFETCH(int, writer);
         QFETCH(int, lock);
-        const LockedSave save =
-            saveInLockedFolder(writer,
-                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                   QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther,
-                               Lock(lock));
+        const LockedSave save = saveInLockedFolder(writer, 0666, Lock(lock));
         if (!save.lockable)
             QSKIP("chattr +i fails here: the temporary folder's file system has no immutable "
                   "attribute, or setting it takes root");
         QVERIFY(!save.old.isEmpty() && save.old != save.fresh);
         QVERIFY(save.told);
-        QCOMPARE(*save.told, QString());
+        QCOMPARE(*save.told,
+                 lock == SyncFailing ? QStringLiteral("I/O error %1").arg(EIO) : QString());
         QCOMPARE(save.now, save.fresh);
         QCOMPARE(save.after, save.before);
     }

@@ -5,6 +5,7 @@
 #include "app/windows.h"
 #include "fakes.h"
 #include "game/gamewindow.h"
+#include "highscore/highscorefile.h"
 #include "highscore/menuwindow.h"
 #include "modalwatchdog.h"
 #include "settings/difficultywindow.h"
@@ -40,6 +41,11 @@ struct GameFolder {
         }
     }
     QString programDir() const { return dir.path() + QLatin1Char('/'); }
+    /// A file of the folder as it is now; empty when it cannot be read.
+    QByteArray read(const QString &name) const {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 };
 
 struct GameWindows {
@@ -63,6 +69,21 @@ struct GameWindows {
     TForm1 &game() { return *context.windows.Form1; }
     THighscore &menu() { return *context.windows.Highscore; }
     Tsetup &setup() { return *context.windows.setup; }
+    /// The rates the difficulty window shows, `SpinEdit1` .. `SpinEdit12`.
+    QList<int> spinValues() const {
+        QList<int> values;
+        for (int n = 1; n <= 12; ++n)
+            values << context.windows.setup->spinEdit(n)->value();
+        return values;
+    }
+
+    /// The high-score table as the file in the game folder holds it now.
+    HighScoreTableType scoresOnDisk() const {
+        SharedState reread;
+        reread.ProgramDir = shared.ProgramDir;
+        LoadHighScores(reread);
+        return reread.HighScoreTable;
+    }
 };
 
 /// Runs `action` as soon as a modal window is open, or `target` when one is
@@ -80,6 +101,22 @@ inline void whenModal(std::function<void(QWidget *)> action, QWidget *target = n
         }
     });
     timer->start();
+}
+
+/// How a test answers a modal window of the class `Dialog`.
+template <typename Dialog> using Answer = std::function<void(Dialog &)>;
+
+/// Answers the next modal window, which must be a `Dialog`, with `answer`;
+/// a window the answer left open is closed after it.
+template <typename Dialog> void answerModal(const Answer<Dialog> &answer) {
+    whenModal([answer](QWidget *modal) {
+        auto *dialog = qobject_cast<Dialog *>(modal);
+        QVERIFY2(dialog,
+                 qPrintable(QStringLiteral("not the window awaited: ") + modal->objectName()));
+        answer(*dialog);
+        if (dialog->isVisible())
+            static_cast<QDialog *>(dialog)->done(0);
+    });
 }
 
 } // namespace krumlix::test

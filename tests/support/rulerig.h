@@ -49,8 +49,11 @@ struct RuleRig {
     }
 
     /// A run under way at 2:50 with an empty, black field: every slot free
-    /// at its entry, all rates 999, the hero facing up. For single ticks.
-    void prepareMidRun() {
+    /// at its entry, all rates 999, the hero facing up (or at `aim`, when
+    /// given). For single ticks.
+    void prepareMidRun(int aim = 0) {
+        if (aim > 0)
+            game.AimPosition = aim;
         shared.GameState = GamePhase::Running;
         shared.BonusLevel = 3;
         game.ClockSeconds = 170;
@@ -75,6 +78,21 @@ struct RuleRig {
     void step(int ticks = 1) {
         for (int i = 0; i < ticks; ++i)
             game.AnimalStep();
+    }
+
+    /// Steps at most `limit` ticks until `done()` holds after one: returns
+    /// that tick, counted from 1, or 0. `between(t)` runs after each tick
+    /// that did not end it.
+    int stepUntil(int limit, const std::function<bool()> &done,
+                  const std::function<void(int)> &between = {}) {
+        for (int t = 1; t <= limit; ++t) {
+            step();
+            if (done())
+                return t;
+            if (between)
+                between(t);
+        }
+        return 0;
     }
 
     void press(Key key) { game.FormKeyDown(static_cast<std::uint16_t>(key)); }
@@ -104,6 +122,11 @@ struct RuleRig {
             n += game.animals[static_cast<int>(g)].state[i] == 1;
         return n;
     }
+};
+
+/// A rule rig prepared mid-run, the hero at `aim` (facing up when 0).
+struct MidRunRig : RuleRig {
+    explicit MidRunRig(int aim = 0) { prepareMidRun(aim); }
 };
 
 /// The field pixels of `rect` (field coordinates), at the field's scale.
