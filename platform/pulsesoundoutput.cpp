@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -43,8 +44,13 @@ constexpr std::size_t bytesFor(std::chrono::milliseconds ms) {
 /// a wake-up of the program late by most of it leaves no gap, so little that
 /// the server never holds a long sound whole.
 constexpr auto FeedLead = 1s;
-/// How often the feed is topped up while a sound plays.
+/// How often the feed is topped up while a sound plays, and how often the
+/// server is asked whether the sound has played to its end.
 constexpr auto FeedEvery = 250ms;
+/// The longest StopSound waits for the server to confirm the stop: a
+/// server that does not answer within it stops the sound as soon as it
+/// reads the request, which is ahead of anything asked after it.
+constexpr auto StopPatience = 40ms;
 
 using Samples = std::vector<std::int16_t>;
 
@@ -106,7 +112,7 @@ struct Decoded {
 
 class PulseSoundOutput::Worker {
 public:
-    Worker() : thread_([this] { run(); }) {}
+    Worker() : loop_(startedLoop()), thread_([this] { run(); }) {}
     ~Worker() {
         {
             std::lock_guard lock(mutex_);
@@ -114,6 +120,10 @@ public:
         }
         wake_.notify_all();
         thread_.join();
+        if (loop_) {
+            pa_threaded_mainloop_stop(loop_);
+            pa_threaded_mainloop_free(loop_);
+        }
     }
     Worker(const Worker &) = delete;
     Worker &operator=(const Worker &) = delete;
@@ -125,16 +135,39 @@ public:
             // before it was heard.
             playPath_ = path;
             lastPlayed_ = path;
+            ++asked_;
         }
         wake_.notify_all();
     }
 
+    /// Cuts the sound off here, on the caller's thread, whatever the worker
+    /// is doing; waits at most StopPatience for the server to confirm it.
     void stop() {
-        std::unique_lock lock(mutex_);
-        playPath_.reset();
-        const std::uint64_t mine = ++stopsAsked_;
-        wake_.notify_all();
-        done_.wait_for(lock, 2 * ServerPatience, [&] { return stopsDone_ >= mine; });
+        {
+            std::lock_guard lock(mutex_);
+            playPath_.reset();
+            ++asked_; // a sound the worker is about to start stays unheard
+        }
+        if (!loop_)
+            return;
+        pa_threaded_mainloop_lock(loop_);
+        if (streamReady()) {
+            end();
+            pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr);
+            pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr);
+            const Clock::time_point until = Clock::now() + StopPatience;
+            for (pa_operation *operation : {flushed, corked}) {
+                while (operation && pa_operation_get_state(operation) == PA_OPERATION_RUNNING &&
+                       Clock::now() < until) {
+                    pa_threaded_mainloop_unlock(loop_);
+                    std::this_thread::sleep_for(200us);
+                    pa_threaded_mainloop_lock(loop_);
+                }
+                if (operation)
+                    pa_operation_unref(operation);
+            }
+        }
+        pa_threaded_mainloop_unlock(loop_);
     }
 
     void preload(int event, const QByteArray &path) {
@@ -149,43 +182,36 @@ public:
     bool settle(std::chrono::milliseconds limit) {
         std::unique_lock lock(mutex_);
         return done_.wait_for(lock, limit, [&] {
-            return idle_ && preloads_.empty() && !playPath_ && stopsDone_ == stopsAsked_;
+            return idle_ && preloads_.empty() && !playPath_;
         });
     }
 
 private:
     // ---- the request loop, on the worker thread ----
 
-    void run() {
-        loop_ = pa_threaded_mainloop_new();
-        if (loop_ && pa_threaded_mainloop_start(loop_) < 0) {
-            pa_threaded_mainloop_free(loop_);
-            loop_ = nullptr;
+    static pa_threaded_mainloop *startedLoop() {
+        pa_threaded_mainloop *loop = pa_threaded_mainloop_new();
+        if (loop && pa_threaded_mainloop_start(loop) < 0) {
+            pa_threaded_mainloop_free(loop);
+            loop = nullptr;
         }
+        return loop;
+    }
+
+    void run() {
         connect();
         std::unique_lock lock(mutex_);
         while (!quit_) {
-            // Stops and plays come before the files got ready ahead.
-            if (stopsDone_ < stopsAsked_) {
-                const std::uint64_t asked = stopsAsked_;
-                lock.unlock();
-                silence(true);
-                lock.lock();
-                stopsDone_ = asked;
-                done_.notify_all();
-            } else if (playPath_) {
+            // Plays come before the files got ready ahead.
+            if (playPath_) {
                 const QByteArray path = *playPath_;
+                const std::uint64_t asked = asked_;
                 playPath_.reset();
                 letGo();
                 lock.unlock();
                 const auto samples = decoded(path);
+                start(samples, asked);
                 lock.lock();
-                // A newer request, or a stop, replaces this one unheard.
-                if (!playPath_ && stopsDone_ == stopsAsked_) {
-                    lock.unlock();
-                    start(samples);
-                    lock.lock();
-                }
             } else if (!preloads_.empty()) {
                 const QByteArray path = preloads_.front();
                 preloads_.pop_front();
@@ -206,10 +232,6 @@ private:
         }
         lock.unlock();
         disconnect();
-        if (loop_) {
-            pa_threaded_mainloop_stop(loop_);
-            pa_threaded_mainloop_free(loop_);
-        }
     }
 
     /// The files to keep decoded: those the events use now and the one
@@ -339,7 +361,12 @@ private:
         if (stream_) {
             pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
             pa_stream_set_write_callback(stream_, nullptr, nullptr);
-            playing_.reset();
+            end();
+            if (timing_) {
+                pa_operation_cancel(timing_);
+                pa_operation_unref(timing_);
+                timing_ = nullptr;
+            }
             if (feedTimer_) {
                 pa_threaded_mainloop_get_api(loop_)->time_free(feedTimer_);
                 feedTimer_ = nullptr;
@@ -356,113 +383,129 @@ private:
         pa_threaded_mainloop_unlock(loop_);
     }
 
-    /// Waits for an operation of the server, then lets it go.
-    void finish(pa_operation *operation) {
-        if (!operation)
-            return;
-        await([&] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; });
-        pa_operation_unref(operation);
-    }
-
-    /// Cuts off the sound playing; with `confirmed`, returns once the server
-    /// has done so.
-    void silence(bool confirmed) {
-        if (!loop_)
-            return;
-        pa_threaded_mainloop_lock(loop_);
-        if (streamReady()) {
-            playing_.reset();
-            pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr);
-            pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr);
-            if (confirmed) {
-                finish(flushed);
-                finish(corked);
-            } else {
-                if (flushed)
-                    pa_operation_unref(flushed);
-                if (corked)
-                    pa_operation_unref(corked);
-            }
-        }
-        pa_threaded_mainloop_unlock(loop_);
-    }
-
-    /// Replaces whatever the stream holds by `samples`, and lets it play.
-    void start(const std::shared_ptr<const Samples> &samples) {
+    /// Replaces whatever the stream holds by `samples`, and lets it play,
+    /// unless a request came after the one it answers (`asked`).
+    void start(const std::shared_ptr<const Samples> &samples, std::uint64_t asked) {
         connect();
         if (!loop_)
             return;
         pa_threaded_mainloop_lock(loop_);
-        if (!streamReady()) {
+        // A stop takes the main loop after it counts itself, so a sound
+        // that gets here first is cut off by it, and one that comes later
+        // sees it.
+        if (!streamReady() || asked != asked_) {
             pa_threaded_mainloop_unlock(loop_);
             return;
         }
         // What the server still holds of the last sound goes first.
         if (pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr))
             pa_operation_unref(flushed);
+        end();
         playing_ = samples && !samples->empty() ? samples : nullptr;
-        fed_ = 0;
-        startedAt_ = Clock::now();
+        ++sound_;
         if (!playing_) { // silent: it still cuts the last sound off
             if (pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr))
                 pa_operation_unref(corked);
         } else {
-            feed(0);
+            feed(bytesFor(FeedLead) / sizeof(std::int16_t)); // the flush left nothing
             if (pa_operation *uncorked = pa_stream_cork(stream_, 0, nullptr, nullptr))
                 pa_operation_unref(uncorked);
+            if (feedTimer_)
+                armTimer();
         }
         pa_threaded_mainloop_unlock(loop_);
     }
 
-    /// Hands the server the sound playing up to FeedLead ahead of what is
-    /// heard, or what the server asks for if that is more, up to its end.
-    /// The main loop is locked.
-    void feed(std::size_t asked) {
+    /// Forgets the sound playing. The main loop is locked.
+    void end() {
+        playing_.reset();
+        fed_ = 0;
+        if (feedTimer_)
+            pa_threaded_mainloop_get_api(loop_)->time_restart(feedTimer_, nullptr);
+    }
+
+    void armTimer() {
+        pa_context_rttime_restart(context_, feedTimer_,
+                                  pa_rtclock_now() + std::chrono::microseconds(FeedEvery).count());
+    }
+
+    /// Hands the server up to `samples` more of the sound playing. The main
+    /// loop is locked.
+    void feed(std::size_t samples) {
         if (!playing_)
             return;
-        const auto ahead = std::chrono::duration_cast<std::chrono::milliseconds>(
-            Clock::now() - startedAt_ + FeedLead);
-        const std::size_t due = bytesFor(ahead) / sizeof(std::int16_t);
-        const std::size_t wanted =
-            std::max(asked / sizeof(std::int16_t), due - std::min(due, fed_));
-        std::size_t samples = std::min(wanted, playing_->size() - fed_);
+        samples = std::min(samples, playing_->size() - fed_);
         samples -= samples % PlaybackChannels;
         if (samples > 0 &&
             pa_stream_write(stream_, playing_->data() + fed_, samples * sizeof(std::int16_t),
-                            nullptr, 0, PA_SEEK_RELATIVE) < 0)
+                            nullptr, 0, PA_SEEK_RELATIVE) == 0)
+            fed_ += samples;
+    }
+
+    /// Asks the server how far it has played; timed() hears the answer.
+    void askTiming() {
+        if (timing_ && pa_operation_get_state(timing_) == PA_OPERATION_RUNNING)
             return;
-        fed_ += samples;
-        if (fed_ >= playing_->size())
-            playing_.reset(); // the server holds the rest
-        else if (feedTimer_)
-            pa_context_rttime_restart(context_, feedTimer_,
-                                      pa_rtclock_now() +
-                                          std::chrono::microseconds(FeedEvery).count());
+        if (timing_)
+            pa_operation_unref(timing_);
+        timingFor_ = sound_;
+        timing_ = pa_stream_update_timing_info(stream_, &Worker::timed, this);
     }
 
-    /// On the main loop's thread: the server asks for more.
+    /// On the main loop's thread: the server asks for more. It is given
+    /// what it asks; the lead is kept by the timer.
     static void writable(pa_stream *, std::size_t bytes, void *self) {
-        static_cast<Worker *>(self)->feed(bytes);
+        static_cast<Worker *>(self)->feed(bytes / sizeof(std::int16_t));
     }
 
-    /// On the main loop's thread: time to top the feed up.
+    /// On the main loop's thread, four times a second while a sound plays:
+    /// the timer goes again first, whatever the server answers or not.
     static void feedTime(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *self) {
-        static_cast<Worker *>(self)->feed(0);
+        auto *worker = static_cast<Worker *>(self);
+        worker->armTimer();
+        worker->askTiming();
     }
 
-    /// On the main loop's thread: the stream has run dry. Once the whole
-    /// sound is played the stream is paused, so nobody wakes up for silence.
-    static void underflow(pa_stream *stream, void *self) {
-        if (!static_cast<Worker *>(self)->playing_)
+    /// On the main loop's thread: the stream has run dry, because the sound
+    /// has ended, or because a sound flushed or ended before the one playing
+    /// now did. Only the server's answer tells which.
+    static void underflow(pa_stream *, void *self) {
+        auto *worker = static_cast<Worker *>(self);
+        if (worker->playing_)
+            worker->askTiming();
+    }
+
+    /// On the main loop's thread: the server's account of what it has been
+    /// given (its write index) and what it has played (its read index, and
+    /// where it last ran dry). The feed is topped up to FeedLead ahead of
+    /// what is heard; once all of the sound is written and the server has
+    /// played it to the end, the stream is paused, so nobody wakes up for
+    /// silence. An answer about an earlier sound decides nothing.
+    static void timed(pa_stream *stream, int success, void *self) {
+        auto *worker = static_cast<Worker *>(self);
+        const pa_timing_info *timing = pa_stream_get_timing_info(stream);
+        if (!success || !worker->playing_ || worker->timingFor_ != worker->sound_ || !timing ||
+            timing->write_index_corrupt || timing->read_index_corrupt)
+            return;
+        const std::int64_t written = timing->write_index;
+        if (worker->fed_ < worker->playing_->size()) {
+            const std::int64_t held = std::max<std::int64_t>(0, written - timing->read_index);
+            const auto lead = std::int64_t(bytesFor(FeedLead));
+            worker->feed(std::size_t(std::max<std::int64_t>(0, lead - held)) /
+                         sizeof(std::int16_t));
+        } else if (timing->read_index >= written ||
+                   pa_stream_get_underflow_index(stream) >= written) {
+            worker->end();
             if (pa_operation *corked = pa_stream_cork(stream, 1, nullptr, nullptr))
                 pa_operation_unref(corked);
+        }
     }
 
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     bool quit_ = false;
     std::optional<QByteArray> playPath_;
-    std::uint64_t stopsAsked_ = 0, stopsDone_ = 0;
+    std::atomic<std::uint64_t> asked_ = 0; ///< plays and stops asked for so far
     std::deque<QByteArray> preloads_;
     std::map<int, QByteArray> events_; // the file each event uses now
     QByteArray lastPlayed_;
@@ -475,10 +518,12 @@ private:
     pa_threaded_mainloop *loop_ = nullptr;
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
-    std::shared_ptr<const Samples> playing_; // until the server holds all of it
+    std::shared_ptr<const Samples> playing_; // until the server has played all of it
     std::size_t fed_ = 0;                    // samples of it handed over
-    Clock::time_point startedAt_;
-    pa_time_event *feedTimer_ = nullptr; // one-shot, armed while a sound is fed
+    std::uint64_t sound_ = 0;                // sounds started so far
+    pa_operation *timing_ = nullptr;         // the server asked how far it has played
+    std::uint64_t timingFor_ = 0;            // for the sound numbered so
+    pa_time_event *feedTimer_ = nullptr; // one-shot, armed while a sound plays
 
     std::thread thread_; // last: it starts once everything above is set up
 };
