@@ -667,10 +667,12 @@ struct SoundHolds {
     double longest() const { return std::max({scheme, off, on, file, run, quit}); }
 };
 
-/// The longest hold of the main thread in each sound operation while twelve
-/// 10-minute files are being read: each operation comes straight after a
-/// scheme of them is chosen (two schemes in turn, so that each choice brings
-/// files not read before); quitting is a sound output stopped and let go.
+/// The longest hold of the main thread in each sound operation while the
+/// files of a scheme are being read: each operation comes straight after a
+/// scheme is chosen, two in turn, so that each choice brings files not read
+/// before: twelve 10-minute files, too long to hold decoded, and twelve
+/// 5-minute files, which are decoded whole, each letting the last go.
+/// Quitting is a sound output stopped and let go while it decodes them.
 std::optional<SoundHolds> measureHolds(TForm1 &form1, SharedState &shared,
                                        BenchPlatform &platform, TSound &sound) {
     QTemporaryDir dir;
@@ -679,7 +681,7 @@ std::optional<SoundHolds> measureHolds(TForm1 &form1, SharedState &shared,
         QByteArray text;
         for (int e = 1; e <= 12; ++e) {
             const QString path = dir.filePath(QStringLiteral("long%1-%2.wav").arg(s).arg(e));
-            if (!writeTone(path, 600, 200 + 20 * e, 0.3)) {
+            if (!writeTone(path, s == 0 ? 600 : 300, 200 + 20 * e, 0.3)) {
                 std::printf("holds: sox cannot make %s\n", qPrintable(path));
                 return std::nullopt;
             }
@@ -714,15 +716,15 @@ std::optional<SoundHolds> measureHolds(TForm1 &form1, SharedState &shared,
     });
     auto other = std::make_unique<PulseSoundOutput>();
     for (int e = 1; e <= 12; ++e)
-        other->preload(e, QFile::encodeName(dir.filePath(QStringLiteral("long0-%1.wav").arg(e))));
+        other->preload(e, QFile::encodeName(dir.filePath(QStringLiteral("long1-%1.wav").arg(e))));
     spin(50);
     h.quit = longestHoldMs([&] {
         other->stop();
         other.reset();
     });
     sound.StopSound();
-    std::printf("holds (ms), the longest the main thread was held while twelve 10-minute files "
-                "were read: choosing a scheme %.1f, sound off %.1f, sound on %.1f, choosing a "
+    std::printf("holds (ms), the longest the main thread was held while a scheme's files were "
+                "read: choosing a scheme %.1f, sound off %.1f, sound on %.1f, choosing a "
                 "file %.1f, a run %.1f, quitting %.1f\n",
                 h.scheme, h.off, h.on, h.file, h.run, h.quit);
     return h;

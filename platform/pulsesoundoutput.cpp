@@ -282,7 +282,7 @@ private:
     template <typename Ready> bool await(Ready ready) {
         const Clock::time_point until = Clock::now() + ServerPatience;
         while (!ready()) {
-            if (Clock::now() >= until)
+            if (Clock::now() >= until || quit_) // the program ends: nothing is waited for
                 return false;
             pa_threaded_mainloop_unlock(loop_);
             std::this_thread::sleep_for(500us);
@@ -503,7 +503,7 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_, done_;
-    bool quit_ = false;
+    std::atomic<bool> quit_ = false;
     std::optional<QByteArray> playPath_;
     std::atomic<std::uint64_t> asked_ = 0; ///< plays and stops asked for so far
     std::deque<QByteArray> preloads_;
