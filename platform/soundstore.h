@@ -52,7 +52,6 @@ private:
     struct Entry {
         std::optional<Stamp> stamp; ///< none: no regular file
         std::shared_ptr<const Samples> samples;
-        bool stream = false;
         std::uint64_t used = 0; ///< when it was last asked for
     };
     /// Lets samples go, lowest first, until `bytes` more fit; false when
