@@ -2,12 +2,9 @@
 #include "pulsesoundoutput.h"
 
 #include "logging.h"
-#include "wavedecoder.h"
+#include "wavestream.h"
 
-#include <fcntl.h>
 #include <pulse/pulseaudio.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <atomic>
@@ -17,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <stop_token>
 #include <thread>
 
 namespace krumlix {
@@ -33,8 +31,9 @@ constexpr auto RetryAfter = 1s;
 /// The latency the stream asks of the server: the delay from a write to the
 /// sound heard, kept short so that a shot is heard with the key.
 constexpr int TargetLatencyMs = 10;
-/// A larger file is no event sound and is not read.
-constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
+/// How long the start of a file read as it plays may wait for its first
+/// second to be decoded.
+constexpr auto FirstPiecePatience = 100ms;
 
 constexpr std::size_t bytesFor(std::chrono::milliseconds ms) {
     return std::size_t(PlaybackRate) * PlaybackChannels * sizeof(std::int16_t) * ms.count() / 1000;
@@ -52,71 +51,31 @@ constexpr auto FeedEvery = 250ms;
 /// reads the request, which is ahead of anything asked after it.
 constexpr auto StopPatience = 40ms;
 
-using Samples = std::vector<std::int16_t>;
+using Samples = SoundStore::Samples;
 
-/// What a file on disk is like: a file rewritten or replaced since it was
-/// read differs in one of these, even when its size stayed the same.
-struct Stamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    std::int64_t modifiedNs = 0;
-    std::int64_t changedNs = 0;
-    friend bool operator==(const Stamp &, const Stamp &) = default;
-};
-
-Stamp stampOf(const struct stat &st) {
-    return {st.st_dev, st.st_ino, st.st_size,
-            std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-            std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
-}
-
-/// The stamp of a regular file; nothing for anything else or no file.
-std::optional<Stamp> stampOf(const QByteArray &path) {
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    return stampOf(st);
-}
-
-/// The bytes of a regular file of at most MaxFileBytes, with its stamp as it
-/// was read. Anything else is not read: a device would give bytes without
-/// end, and the open does not wait (a named pipe without a writer).
-std::optional<QByteArray> readSoundFile(const QByteArray &path, Stamp &stamp) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<QByteArray> bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= MaxFileBytes) {
-        stamp = stampOf(st);
-        QByteArray read(qsizetype(st.st_size), Qt::Uninitialized);
-        qsizetype got = 0;
-        for (ssize_t n = 1; n > 0 && got < read.size(); got += std::max<ssize_t>(n, 0))
-            n = ::read(fd, read.data() + got, std::size_t(read.size() - got));
-        read.truncate(got); // a file cut short meanwhile is read as far as it goes
-        bytes = std::move(read);
-    }
-    ::close(fd);
-    return bytes;
-}
-
-/// A file as it was decoded: none when it was no regular file; no samples
-/// when it is silent.
-struct Decoded {
-    std::optional<Stamp> stamp;
+/// What a sound is fed from: its samples, held whole, or its file read as it
+/// plays.
+struct Playing {
     std::shared_ptr<const Samples> samples;
+    std::shared_ptr<WaveStream> stream;
+    std::size_t fed = 0; ///< samples handed to the server
+
+    explicit operator bool() const { return samples || stream; }
+    /// Every sample is handed to the server.
+    bool done() const { return samples ? fed >= samples->size() : !stream || stream->ended(); }
 };
 
 } // namespace
 
 class PulseSoundOutput::Worker {
 public:
-    Worker() : loop_(startedLoop()), thread_([this] { run(); }) {}
+    explicit Worker(std::size_t storeBytes)
+        : store_(storeBytes), loop_(startedLoop()), thread_([this] { run(); }) {}
     ~Worker() {
         {
             std::lock_guard lock(mutex_);
             quit_ = true;
+            decoding_.request_stop();
         }
         wake_.notify_all();
         thread_.join();
@@ -134,8 +93,8 @@ public:
             // Only the newest request matters: an older one would be cut off
             // before it was heard.
             playPath_ = path;
-            lastPlayed_ = path;
             ++asked_;
+            decoding_.request_stop(); // whatever is decoded now can wait
         }
         wake_.notify_all();
     }
@@ -147,12 +106,14 @@ public:
             std::lock_guard lock(mutex_);
             playPath_.reset();
             ++asked_; // a sound the worker is about to start stays unheard
+            decoding_.request_stop();
         }
         if (!loop_)
             return;
         pa_threaded_mainloop_lock(loop_);
+        Playing ended;
         if (streamReady()) {
-            end();
+            ended = end();
             pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr);
             pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr);
             const Clock::time_point until = Clock::now() + StopPatience;
@@ -168,7 +129,7 @@ public:
             }
         }
         pa_threaded_mainloop_unlock(loop_);
-    }
+    } // a file read as it plays stops reading here, within a piece
 
     void preload(int event, const QByteArray &path) {
         {
@@ -207,22 +168,35 @@ private:
                 const QByteArray path = *playPath_;
                 const std::uint64_t asked = asked_;
                 playPath_.reset();
-                letGo();
+                const std::stop_token stop = freshDecoding();
                 lock.unlock();
-                const auto samples = decoded(path);
-                start(samples, asked);
+                Playing playing;
+                const SoundStore::Sound sound = store_.sound(path, stop);
+                playing.samples = sound.samples;
+                if (sound.stream) {
+                    playing.stream = std::make_shared<WaveStream>(path);
+                    playing.stream->waitFor(bytesFor(FeedLead) / sizeof(std::int16_t),
+                                            FirstPiecePatience);
+                }
+                if (!sound.cancelled)
+                    start(std::move(playing), asked);
                 lock.lock();
             } else if (!preloads_.empty()) {
                 const QByteArray path = preloads_.front();
                 preloads_.pop_front();
-                // A file that an event has already given up is not read, and
-                // the files given up go before a new one comes in.
-                letGo();
-                if (wanted().count(path)) {
-                    lock.unlock();
-                    decoded(path);
-                    lock.lock();
-                }
+                std::set<QByteArray> events;
+                for (const auto &[event, file] : events_)
+                    events.insert(file);
+                // A file that an event has already given up is not read.
+                if (!events.count(path))
+                    continue;
+                const std::stop_token stop = freshDecoding();
+                lock.unlock();
+                store_.setEventFiles(std::move(events));
+                const bool cancelled = store_.sound(path, stop).cancelled;
+                lock.lock();
+                if (cancelled) // given up for a play or a stop: read after it
+                    preloads_.push_back(path);
             } else {
                 idle_ = true;
                 done_.notify_all();
@@ -234,45 +208,11 @@ private:
         disconnect();
     }
 
-    /// The files to keep decoded: those the events use now and the one
-    /// played last. Called with the mutex held.
-    std::set<QByteArray> wanted() const {
-        std::set<QByteArray> keep{lastPlayed_};
-        for (const auto &[event, path] : events_)
-            keep.insert(path);
-        return keep;
-    }
-
-    /// Drops every file decoded that is no longer wanted. Called with the
-    /// mutex held.
-    void letGo() {
-        const std::set<QByteArray> keep = wanted();
-        std::erase_if(cache_, [&](const auto &entry) { return !keep.count(entry.first); });
-    }
-
-    /// The samples of a file, decoded when it is new or has changed.
-    std::shared_ptr<const Samples> decoded(const QByteArray &path) {
-        const std::optional<Stamp> now = stampOf(path);
-        auto found = cache_.find(path);
-        if (found != cache_.end() && found->second.stamp == now)
-            return found->second.samples;
-        Decoded fresh;
-        Stamp read;
-        QString why = QStringLiteral("no such regular file");
-        if (now) {
-            why = QStringLiteral("it could not be read");
-            if (const auto bytes = readSoundFile(path, read)) {
-                fresh.stamp = read;
-                if (auto samples = decodeWave(*bytes, &why))
-                    fresh.samples = std::make_shared<const Samples>(std::move(*samples));
-            }
-        }
-        // Said once for each state of the file: the result is kept until
-        // the file changes.
-        if (!fresh.samples && !path.isEmpty())
-            qCWarning(lcSound).nospace()
-                << "the wave file " << QString::fromLocal8Bit(path) << " cannot be played: " << why;
-        return (cache_[path] = std::move(fresh)).samples;
+    /// A new decoding, which a play, a stop or the end gives up. Called with
+    /// the mutex held.
+    std::stop_token freshDecoding() {
+        decoding_ = std::stop_source();
+        return decoding_.get_token();
     }
 
     // ---- the server, on the worker thread with the main loop locked ----
@@ -383,9 +323,9 @@ private:
         pa_threaded_mainloop_unlock(loop_);
     }
 
-    /// Replaces whatever the stream holds by `samples`, and lets it play,
+    /// Replaces whatever the stream holds by `playing`, and lets it play,
     /// unless a request came after the one it answers (`asked`).
-    void start(const std::shared_ptr<const Samples> &samples, std::uint64_t asked) {
+    void start(Playing playing, std::uint64_t asked) {
         connect();
         if (!loop_)
             return;
@@ -400,8 +340,10 @@ private:
         // What the server still holds of the last sound goes first.
         if (pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr))
             pa_operation_unref(flushed);
-        end();
-        playing_ = samples && !samples->empty() ? samples : nullptr;
+        Playing ended = end();
+        if (playing.samples && playing.samples->empty())
+            playing.samples.reset();
+        playing_ = std::move(playing);
         ++sound_;
         if (!playing_) { // silent: it still cuts the last sound off
             if (pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr))
@@ -416,12 +358,12 @@ private:
         pa_threaded_mainloop_unlock(loop_);
     }
 
-    /// Forgets the sound playing. The main loop is locked.
-    void end() {
-        playing_.reset();
-        fed_ = 0;
+    /// Forgets the sound playing, and returns it to be let go once the main
+    /// loop is unlocked. The main loop is locked.
+    Playing end() {
         if (feedTimer_)
             pa_threaded_mainloop_get_api(loop_)->time_restart(feedTimer_, nullptr);
+        return std::exchange(playing_, {});
     }
 
     void armTimer() {
@@ -432,14 +374,21 @@ private:
     /// Hands the server up to `samples` more of the sound playing. The main
     /// loop is locked.
     void feed(std::size_t samples) {
-        if (!playing_)
-            return;
-        samples = std::min(samples, playing_->size() - fed_);
         samples -= samples % PlaybackChannels;
-        if (samples > 0 &&
-            pa_stream_write(stream_, playing_->data() + fed_, samples * sizeof(std::int16_t),
-                            nullptr, 0, PA_SEEK_RELATIVE) == 0)
-            fed_ += samples;
+        const std::int16_t *from = nullptr;
+        if (!playing_) {
+            return;
+        } else if (playing_.samples) {
+            samples = std::min(samples, playing_.samples->size() - playing_.fed);
+            from = playing_.samples->data() + playing_.fed;
+        } else if (playing_.stream) { // what the reader has ready; the timer comes back
+            scratch_.resize(samples);
+            samples = playing_.stream->take(scratch_.data(), samples);
+            from = scratch_.data();
+        }
+        if (samples > 0 && pa_stream_write(stream_, from, samples * sizeof(std::int16_t), nullptr,
+                                           0, PA_SEEK_RELATIVE) == 0)
+            playing_.fed += samples;
     }
 
     /// Asks the server how far it has played; timed() hears the answer.
@@ -488,14 +437,14 @@ private:
             timing->write_index_corrupt || timing->read_index_corrupt)
             return;
         const std::int64_t written = timing->write_index;
-        if (worker->fed_ < worker->playing_->size()) {
+        if (!worker->playing_.done()) {
             const std::int64_t held = std::max<std::int64_t>(0, written - timing->read_index);
             const auto lead = std::int64_t(bytesFor(FeedLead));
             worker->feed(std::size_t(std::max<std::int64_t>(0, lead - held)) /
                          sizeof(std::int16_t));
         } else if (timing->read_index >= written ||
                    pa_stream_get_underflow_index(stream) >= written) {
-            worker->end();
+            const Playing ended = worker->end();
             if (pa_operation *corked = pa_stream_cork(stream, 1, nullptr, nullptr))
                 pa_operation_unref(corked);
         }
@@ -508,18 +457,18 @@ private:
     std::atomic<std::uint64_t> asked_ = 0; ///< plays and stops asked for so far
     std::deque<QByteArray> preloads_;
     std::map<int, QByteArray> events_; // the file each event uses now
-    QByteArray lastPlayed_;
+    std::stop_source decoding_;        // of the file being decoded
     bool idle_ = false;
 
     // The worker's own, and the main loop's under its lock.
-    std::map<QByteArray, Decoded> cache_;
+    SoundStore store_;
     std::optional<Clock::time_point> lastAttempt_;
     bool serverWarned_ = false; ///< the server's absence said once, until it is back
     pa_threaded_mainloop *loop_ = nullptr;
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
-    std::shared_ptr<const Samples> playing_; // until the server has played all of it
-    std::size_t fed_ = 0;                    // samples of it handed over
+    Playing playing_;              // until the server has played all of it
+    std::vector<std::int16_t> scratch_; // a piece of a file read as it plays, on its way
     std::uint64_t sound_ = 0;                // sounds started so far
     pa_operation *timing_ = nullptr;         // the server asked how far it has played
     std::uint64_t timingFor_ = 0;            // for the sound numbered so
@@ -528,7 +477,8 @@ private:
     std::thread thread_; // last: it starts once everything above is set up
 };
 
-PulseSoundOutput::PulseSoundOutput() : worker_(std::make_unique<Worker>()) {}
+PulseSoundOutput::PulseSoundOutput(std::size_t storeBytes)
+    : worker_(std::make_unique<Worker>(storeBytes)) {}
 
 PulseSoundOutput::~PulseSoundOutput() = default;
 

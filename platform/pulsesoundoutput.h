@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform.h"
+#include "soundstore.h"
 
 #include <QByteArray>
 
@@ -19,13 +20,14 @@ namespace krumlix {
 /// so that a sound of any length plays to its end while the server holds
 /// little more than a second of it. Once the server says it has played all
 /// of a sound, the stream is paused, so neither the program nor the server
-/// wakes up for silence. The files the twelve events use now and the file
-/// played last are kept decoded, each read again when it changes on disk;
-/// every other file is let go. The work is done on a thread of its own, so
-/// a request returns at once.
+/// wakes up for silence. Decoded sounds are kept in a SoundStore; a file too
+/// long to hold is read and decoded as it plays. The work is done on a
+/// thread of its own, which gives a decoding up as soon as a newer request
+/// comes, so a request returns at once.
 class PulseSoundOutput final : public SoundOutput {
 public:
-    PulseSoundOutput();
+    /// At most `storeBytes` of decoded sounds are kept.
+    explicit PulseSoundOutput(std::size_t storeBytes = SoundStore::DefaultBound);
     ~PulseSoundOutput() override;
     PulseSoundOutput(const PulseSoundOutput &) = delete;
     PulseSoundOutput &operator=(const PulseSoundOutput &) = delete;
