@@ -261,7 +261,8 @@ public:
                     block.arrived -
                     std::chrono::microseconds((block.end - i) * 1000000 / RecordRate);
                 if (at >= from && at <= to)
-                    bins[i / RecordBlock] = std::max(bins[i / RecordBlock], std::abs(int(samples_[i])));
+                    bins[i / RecordBlock] =
+                        std::max(bins[i / RecordBlock], std::abs(int(samples_[i])));
             }
             next = block.end;
         }
@@ -604,7 +605,7 @@ bool writeTone(const QString &path, double seconds, int hz, double volume) {
 /// one's. The number lost.
 std::optional<int> measureBackToBack(TSound &sound, const MonitorRecording &recording) {
     constexpr double Length = 0.3;
-    constexpr double Spacings[] = {0.25, 0.33, 0.5, 0.67, 0.8,  0.9, 0.94, 0.97,
+    constexpr double Spacings[] = {0.25, 0.33, 0.5,  0.67, 0.8,  0.9, 0.94, 0.97,
                                    0.99, 1.0,  1.01, 1.03, 1.06, 1.1, 1.2};
     QTemporaryDir dir;
     const QString loud = dir.filePath(QStringLiteral("loud.wav"));
@@ -673,8 +674,8 @@ struct SoundHolds {
 /// before: twelve 10-minute files, too long to hold decoded, and twelve
 /// 5-minute files, which are decoded whole, each letting the last go.
 /// Quitting is a sound output stopped and let go while it decodes them.
-std::optional<SoundHolds> measureHolds(TForm1 &form1, SharedState &shared,
-                                       BenchPlatform &platform, TSound &sound) {
+std::optional<SoundHolds> measureHolds(TForm1 &form1, SharedState &shared, BenchPlatform &platform,
+                                       TSound &sound) {
     QTemporaryDir dir;
     std::array<QString, 2> schemes;
     for (int s = 0; s < 2; ++s) {
@@ -711,9 +712,7 @@ std::optional<SoundHolds> measureHolds(TForm1 &form1, SharedState &shared,
         TSound::FitFileNameLabel(sound.nameLabel(5));
     });
     choose();
-    h.run = longestHoldMs([&] {
-        playRun(form1, shared, platform, platform.eventLoopWaiter, 2);
-    });
+    h.run = longestHoldMs([&] { playRun(form1, shared, platform, platform.eventLoopWaiter, 2); });
     auto other = std::make_unique<PulseSoundOutput>();
     for (int e = 1; e <= 12; ++e)
         other->preload(e, QFile::encodeName(dir.filePath(QStringLiteral("long1-%1.wav").arg(e))));

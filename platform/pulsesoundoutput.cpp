@@ -6,8 +6,8 @@
 
 #include <pulse/pulseaudio.h>
 
-#include <chrono>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -142,9 +142,8 @@ public:
 
     bool settle(std::chrono::milliseconds limit) {
         std::unique_lock lock(mutex_);
-        return done_.wait_for(lock, limit, [&] {
-            return idle_ && preloads_.empty() && !playPath_;
-        });
+        return done_.wait_for(lock, limit,
+                              [&] { return idle_ && preloads_.empty() && !playPath_; });
     }
 
 private:
@@ -467,11 +466,11 @@ private:
     pa_threaded_mainloop *loop_ = nullptr;
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
-    Playing playing_;              // until the server has played all of it
-    std::vector<std::int16_t> scratch_; // a piece of a file read as it plays, on its way
-    std::uint64_t sound_ = 0;                // sounds started so far
-    pa_operation *timing_ = nullptr;         // the server asked how far it has played
-    std::uint64_t timingFor_ = 0;            // for the sound numbered so
+    Playing playing_;                    // until the server has played all of it
+    std::vector<std::int16_t> scratch_;  // a piece of a file read as it plays, on its way
+    std::uint64_t sound_ = 0;            // sounds started so far
+    pa_operation *timing_ = nullptr;     // the server asked how far it has played
+    std::uint64_t timingFor_ = 0;        // for the sound numbered so
     pa_time_event *feedTimer_ = nullptr; // one-shot, armed while a sound plays
 
     std::thread thread_; // last: it starts once everything above is set up

@@ -14,8 +14,8 @@
 #include <QTest>
 
 #include <cmath>
-#include <cstring>
 #include <csignal>
+#include <cstring>
 #include <thread>
 
 using namespace krumlix;
@@ -265,9 +265,8 @@ private slots:
         }
         QVERIFY(rig.output.settle(5s));
         // Spacings in lengths of the sound.
-        constexpr double Spacings[] = {0.25, 0.33, 0.5,  0.67, 0.8,  0.9, 0.94,
-                                       0.97, 0.99, 1.0,  1.01, 1.03, 1.06, 1.1,
-                                       1.15, 1.2,  1.3,  1.5,  2.0,  2.5};
+        constexpr double Spacings[] = {0.25, 0.33, 0.5,  0.67, 0.8,  0.9, 0.94, 0.97, 0.99, 1.0,
+                                       1.01, 1.03, 1.06, 1.1,  1.15, 1.2, 1.3,  1.5,  2.0,  2.5};
         QString expected;
         const Heard heard = listen(
             [&] {
