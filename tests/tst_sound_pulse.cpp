@@ -5,10 +5,9 @@
 #include "platform/pulsesoundoutput.h"
 #include "sound/soundwindow.h"
 #include "support/gamewindows.h"
+#include "support/tonefile.h"
 
-#include <QDataStream>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,32 +24,13 @@ namespace {
 
 constexpr int Rate = 22050;
 
-/// The two pitches of the test tones, and their peak level.
-constexpr double Low = 440, High = 1000;
+/// The two pitches of the test tones (tonefile.h), and their peak level.
+constexpr double Low = 300, High = 1000;
 constexpr int Level = 12000;
 
-/// A mono 16-bit tone of `seconds` at `hz`, written as a wave file; its
-/// first `silent` seconds are silence.
-void writeTone(const QString &path, double seconds, double silent = 0, double hz = Low) {
-    const int frames = static_cast<int>(seconds * Rate);
-    const int quiet = static_cast<int>(silent * Rate);
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    for (int i = 0; i < frames; ++i)
-        out << static_cast<qint16>(i < quiet ? 0 : Level * std::sin(2 * M_PI * hz * i / Rate));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QDataStream header(&file);
-    header.setByteOrder(QDataStream::LittleEndian);
-    header.writeRawData("RIFF", 4);
-    header << quint32(36 + data.size());
-    header.writeRawData("WAVEfmt ", 8);
-    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
-           << quint16(2) << quint16(16);
-    header.writeRawData("data", 4);
-    header << quint32(data.size());
-    file.write(data);
+/// A mono tone of `seconds` at `hz`, written as a wave file.
+void writeTone(const QString &path, double seconds, double hz = Low) {
+    QVERIFY(!writeTones(path, 1, Rate, int(seconds * Rate), hz - Low).empty());
 }
 
 /// The share of a block's energy that lies at `hz`.
@@ -260,7 +240,7 @@ private slots:
         constexpr double Length = 0.3;
         for (int e : {2, 3}) {
             const QString tone = rig.dir.filePath(QStringLiteral("%1.wav").arg(e));
-            writeTone(tone, Length, 0, e == 2 ? Low : High);
+            writeTone(tone, Length, e == 2 ? Low : High);
             rig.sound.setPath(e, tone.toLocal8Bit());
         }
         QVERIFY(rig.output.settle(5s));
@@ -285,23 +265,25 @@ private slots:
     // also when its size stayed the same.
     void aReplacedFileIsPlayedAsItIsNow_data() {
         QTest::addColumn<double>("seconds");
-        QTest::addColumn<double>("silent");
-        QTest::newRow("shorter") << 0.3 << 0.0;
-        QTest::newRow("same size") << 1.0 << 0.7;
+        QTest::addColumn<double>("hz");
+        QTest::newRow("shorter") << 0.3 << Low;
+        QTest::newRow("same size, another pitch") << 1.0 << High;
     }
     void aReplacedFileIsPlayedAsItIsNow() {
         QFETCH(double, seconds);
-        QFETCH(double, silent);
+        QFETCH(double, hz);
         PulseRig rig;
         const QString tone = rig.dir.filePath(QStringLiteral("changing.wav"));
         writeTone(tone, 1.0);
         rig.sound.setPath(2, tone.toLocal8Bit());
         QVERIFY(rig.output.settle(5s));
-        const double before = listen([&] { rig.sound.PlayEventSound(2); }, 1500).seconds;
-        QVERIFY2(before > 0.8 && before < 1.3, qPrintable(QString::number(before)));
-        writeTone(tone, seconds, silent);
-        const double after = listen([&] { rig.sound.PlayEventSound(2); }, 1500).seconds;
-        QVERIFY2(after > 0.2 && after < 0.5, qPrintable(QString::number(after)));
+        const Heard before = listen([&] { rig.sound.PlayEventSound(2); }, 1500);
+        QVERIFY2(before.seconds > 0.8 && before.seconds < 1.3, qPrintable(before.tones));
+        writeTone(tone, seconds, hz);
+        const Heard after = listen([&] { rig.sound.PlayEventSound(2); }, 1500);
+        QCOMPARE(after.tones, hz == Low ? QStringLiteral("L") : QStringLiteral("H"));
+        QVERIFY2(std::abs(after.seconds - seconds) < 0.2,
+                 qPrintable(QString::number(after.seconds)));
     }
 
     // With "Sound on" cleared no event is heard, while "Play" still plays.
