@@ -348,9 +348,12 @@ private:
             if (pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr))
                 pa_operation_unref(corked);
         } else {
-            feed(bytesFor(FeedLead) / sizeof(std::int16_t)); // the flush left nothing
+            // Let go first, so that the server plays the first piece as soon
+            // as it has it, not once it has the whole second. Should it run
+            // dry before that, it has played nothing of this sound.
             if (pa_operation *uncorked = pa_stream_cork(stream_, 0, nullptr, nullptr))
                 pa_operation_unref(uncorked);
+            feed(bytesFor(FeedLead) / sizeof(std::int16_t)); // the flush left nothing
             if (feedTimer_)
                 armTimer();
         }
