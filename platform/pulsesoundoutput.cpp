@@ -23,8 +23,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-/// How long the server may take to accept the connection, the stream or a
-/// stop before the sound counts as unavailable. Nothing waits longer.
+/// How long the server may take to accept the connection or the stream
+/// before the sound counts as unavailable. The worker waits no longer, and
+/// the windows' thread never waits for it.
 constexpr auto ServerPatience = 3s;
 /// Between two attempts to reach a server that could not be reached.
 constexpr auto RetryAfter = 1s;
