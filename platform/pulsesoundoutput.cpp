@@ -50,7 +50,7 @@ constexpr auto FeedEvery = 250ms;
 /// The longest StopSound waits for the server to confirm the stop: a
 /// server that does not answer within it stops the sound as soon as it
 /// reads the request, which is ahead of anything asked after it.
-constexpr auto StopPatience = 40ms;
+constexpr auto StopPatience = 25ms;
 
 using Samples = SoundStore::Samples;
 

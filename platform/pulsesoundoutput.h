@@ -33,7 +33,7 @@ public:
     PulseSoundOutput &operator=(const PulseSoundOutput &) = delete;
 
     void play(const QByteArray &path) override;
-    /// Returns once the server has stopped the sound, or after 40 ms when
+    /// Returns once the server has stopped the sound, or after 25 ms when
     /// it has not answered by then; it stops it as soon as it reads on.
     void stop() override;
     void preload(int event, const QByteArray &path) override;
