@@ -8,6 +8,7 @@
 //   bench: tick_work_us=N cpu_pct=N tick_p50_ms=N tick_p99_ms=N busy_cpu_pct=N
 //          sound_us=N startup_ms=N rss_mb=N intro_ms=N shot_sound_ms_p50=N
 //          shot_sound_ms_p99=N shot_sounds_lost=N cpu_pct_2x=N startup_ms_2x=N
+//          sounds_lost_back_to_back=N sound_hold_ms=N
 //                                                          (on one line)
 //
 // The figures ending in _2x are taken at a pixel ratio of 2, as on a screen
@@ -245,6 +246,29 @@ public:
             }
             next = block.end;
         }
+        return found;
+    }
+
+    /// The peak of each 10 ms of the recording that lies between `from`
+    /// and `to`, in order.
+    std::vector<int> peaks(Clock::time_point from, Clock::time_point to) const {
+        std::lock_guard lock(mutex_);
+        std::map<std::size_t, int> bins;
+        std::size_t next = 0;
+        for (const Block &block : blocks_) {
+            for (std::size_t i = next; i < block.end; ++i) {
+                const Clock::time_point at =
+                    block.arrived -
+                    std::chrono::microseconds((block.end - i) * 1000000 / RecordRate);
+                if (at >= from && at <= to)
+                    bins[i / RecordBlock] =
+                        std::max(bins[i / RecordBlock], std::abs(int(samples_[i])));
+            }
+            next = block.end;
+        }
+        std::vector<int> found;
+        for (const auto &[bin, peak] : bins)
+            found.push_back(peak);
         return found;
     }
 
@@ -555,6 +579,154 @@ std::optional<Summary> measureSound(TSound &sound, const QString &gameFolder) {
                 "%.1f, max %.1f; streams on the sound server mid-way: %d\n",
                 SoundCalls, SoundIntervalMs, s.median, s.mean, s.p99, s.max, streams);
     return s;
+}
+
+/// Runs sox with `args`; true when it made its file.
+bool sox(const QStringList &args) {
+    QProcess tool;
+    tool.start(QStringLiteral("sox"), args);
+    return tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit &&
+           tool.exitCode() == 0;
+}
+
+/// A mono tone of `seconds` at `hz` and a peak of `volume` of full scale.
+bool writeTone(const QString &path, double seconds, int hz, double volume) {
+    return sox({QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("22050"),
+                QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-b"),
+                QStringLiteral("16"), path, QStringLiteral("synth"), QString::number(seconds),
+                QStringLiteral("sine"), QString::number(hz), QStringLiteral("vol"),
+                QString::number(volume)});
+}
+
+/// Sounds of 0.3 s started back to back, at spacings from a quarter of
+/// their length to just past their end, four times over, by
+/// `PlayEventSound`: loud and soft in turn, so that a sound lost shows in
+/// the recording as no stretch of its level between its start and the next
+/// one's. The number lost.
+std::optional<int> measureBackToBack(TSound &sound, const MonitorRecording &recording) {
+    constexpr double Length = 0.3;
+    constexpr double Spacings[] = {0.25, 0.33, 0.5,  0.67, 0.8,  0.9, 0.94, 0.97,
+                                   0.99, 1.0,  1.01, 1.03, 1.06, 1.1, 1.2};
+    QTemporaryDir dir;
+    const QString loud = dir.filePath(QStringLiteral("loud.wav"));
+    const QString soft = dir.filePath(QStringLiteral("soft.wav"));
+    if (!writeTone(loud, Length, 440, 0.4) || !writeTone(soft, Length, 440, 0.12)) {
+        std::printf("back to back: sox cannot make the tones\n");
+        return std::nullopt;
+    }
+    sound.setPath(2, loud.toLocal8Bit());
+    sound.setPath(3, soft.toLocal8Bit());
+    spin(500);
+    std::vector<Clock::time_point> started;
+    for (int round = 0; round < 4; ++round)
+        for (double spacing : Spacings) {
+            started.push_back(Clock::now());
+            sound.PlayEventSound(started.size() % 2 ? 2 : 3);
+            spin(int(spacing * Length * 1000));
+        }
+    started.push_back(Clock::now());
+    spin(500);
+    int lost = 0;
+    for (std::size_t k = 0; k + 1 < started.size(); ++k) {
+        int own = 0; // 10 ms stretches at this sound's level
+        for (int peak : recording.peaks(started[k], started[k + 1] + std::chrono::milliseconds(25)))
+            own += (k % 2 == 0 ? peak > 9000 : peak > 2500 && peak < 6000) ? 1 : 0;
+        if (own < 2) {
+            ++lost;
+            std::printf("back to back: sound %zu, %.0f ms after the last, not heard\n", k + 1,
+                        k > 0 ? msBetween(started[k - 1], started[k]) : 0.0);
+        }
+    }
+    std::printf("back to back: %zu sounds of %.1f s at spacings of %.2f to %.2f lengths, %d "
+                "lost\n",
+                started.size() - 1, Length, Spacings[0], Spacings[std::size(Spacings) - 1], lost);
+    return lost;
+}
+
+/// The longest the main thread went without handling its messages while
+/// `operation` ran and for 100 ms after it, in ms: a timer due every
+/// millisecond notes the longest gap between its firings.
+double longestHoldMs(const std::function<void()> &operation) {
+    Clock::time_point last = Clock::now();
+    double longest = 0;
+    QTimer beat;
+    beat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        longest = std::max(longest, msBetween(last, Clock::now()));
+        last = Clock::now();
+    });
+    beat.start(1);
+    spin(20);
+    longest = 0;
+    operation();
+    spin(100);
+    return std::max(longest, msBetween(last, Clock::now()));
+}
+
+struct SoundHolds {
+    double scheme = 0, off = 0, on = 0, file = 0, run = 0, quit = 0;
+    double longest() const { return std::max({scheme, off, on, file, run, quit}); }
+};
+
+/// The longest hold of the main thread in each sound operation while the
+/// files of a scheme are being read: each operation comes straight after a
+/// scheme is chosen, two in turn, so that each choice brings files not read
+/// before: twelve 10-minute files, too long to hold decoded, and twelve
+/// 5-minute files, which are decoded whole, each letting the last go.
+/// Quitting is a sound output stopped and let go while it decodes them.
+std::optional<SoundHolds> measureHolds(TForm1 &form1, SharedState &shared, BenchPlatform &platform,
+                                       TSound &sound) {
+    QTemporaryDir dir;
+    std::array<QString, 2> schemes;
+    for (int s = 0; s < 2; ++s) {
+        QByteArray text;
+        for (int e = 1; e <= 12; ++e) {
+            const QString path = dir.filePath(QStringLiteral("long%1-%2.wav").arg(s).arg(e));
+            if (!writeTone(path, s == 0 ? 600 : 300, 200 + 20 * e, 0.3)) {
+                std::printf("holds: sox cannot make %s\n", qPrintable(path));
+                return std::nullopt;
+            }
+            text += QFile::encodeName(path) + "\r\n";
+        }
+        text += QByteArray("1\r\n").repeated(12);
+        schemes[std::size_t(s)] = dir.filePath(QStringLiteral("long%1.snd").arg(s));
+        QSaveFile file(schemes[std::size_t(s)]);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0 || !file.commit())
+            return std::nullopt;
+    }
+    int next = 0;
+    auto choose = [&] {
+        sound.ComboBox1->setEditText(schemes[std::size_t(next++ % 2)]);
+        sound.ComboBox1Change();
+    };
+    SoundHolds h;
+    h.scheme = longestHoldMs(choose);
+    choose();
+    h.off = longestHoldMs([&] { sound.CheckBox1->setChecked(false); });
+    choose();
+    h.on = longestHoldMs([&] { sound.CheckBox1->setChecked(true); });
+    choose();
+    h.file = longestHoldMs([&] {
+        sound.setPath(5, QFile::encodeName(dir.filePath(QStringLiteral("long1-1.wav"))));
+        sound.showFileName(5);
+        TSound::FitFileNameLabel(sound.nameLabel(5));
+    });
+    choose();
+    h.run = longestHoldMs([&] { playRun(form1, shared, platform, platform.eventLoopWaiter, 2); });
+    auto other = std::make_unique<PulseSoundOutput>();
+    for (int e = 1; e <= 12; ++e)
+        other->preload(e, QFile::encodeName(dir.filePath(QStringLiteral("long1-%1.wav").arg(e))));
+    spin(50);
+    h.quit = longestHoldMs([&] {
+        other->stop();
+        other.reset();
+    });
+    sound.StopSound();
+    std::printf("holds (ms), the longest the main thread was held while a scheme's files were "
+                "read: choosing a scheme %.1f, sound off %.1f, sound on %.1f, choosing a "
+                "file %.1f, a run %.1f, quitting %.1f\n",
+                h.scheme, h.off, h.on, h.file, h.run, h.quit);
+    return h;
 }
 
 bool copyFolder(const QString &from, const QString &to) {
@@ -907,6 +1079,9 @@ int run(int argc, char **argv) {
                 tick.median, tick.mean, tick.p99, tick.max);
 
     const std::optional<Summary> sound = measureSound(*context.windows.Sound, gameFolder);
+    const std::optional<int> backToBack = measureBackToBack(*context.windows.Sound, recording);
+    const std::optional<SoundHolds> holds =
+        measureHolds(*form1, shared, *platform, *context.windows.Sound);
     form1->hide();
     spin(200);
     const std::optional<double> cpuPct2x =
@@ -925,7 +1100,7 @@ int run(int argc, char **argv) {
         std::printf("sound: nothing was recorded from the sink's monitor\n");
     if (!cpuPct2x)
         std::printf("the run at ratio 2 gave no figures\n");
-    if (!sound || !startup || !startup2x || !shots || !cpuPct2x) {
+    if (!sound || !startup || !startup2x || !shots || !cpuPct2x || !backToBack || !holds) {
         std::printf("incomplete: no figures line\n");
         return 1;
     }
@@ -933,11 +1108,12 @@ int run(int argc, char **argv) {
     std::printf("bench: tick_work_us=%.2f cpu_pct=%.2f tick_p50_ms=%.2f tick_p99_ms=%.2f "
                 "busy_cpu_pct=%.2f sound_us=%.2f startup_ms=%.2f rss_mb=%.2f intro_ms=%.2f "
                 "shot_sound_ms_p50=%.2f shot_sound_ms_p99=%.2f shot_sounds_lost=%d "
-                "cpu_pct_2x=%.2f startup_ms_2x=%.2f\n",
+                "cpu_pct_2x=%.2f startup_ms_2x=%.2f sounds_lost_back_to_back=%d "
+                "sound_hold_ms=%.2f\n",
                 tick.median, eventLoop.cpuPct, eventLoop.intervalMs.median,
                 eventLoop.intervalMs.p99, busy.cpuPct, sound->median, startup->menuMs, rssMb,
                 startup->introMs, shots->ms.median, shots->ms.p99, shots->lost, *cpuPct2x,
-                startup2x->menuMs);
+                startup2x->menuMs, *backToBack, holds->longest());
     return 0;
 }
 

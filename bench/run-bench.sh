@@ -3,7 +3,8 @@
 # windows are shown through the xcb platform and its menu is looked for with
 # xdotool) and a PulseAudio server of its own with a null sink
 # (tests/with_pulseaudio.sh), whose monitor it records to time the sounds
-# heard. The last line printed is the figures line.
+# heard (sox makes the tones it plays). The last line printed is the
+# figures line.
 # Usage: bench/run-bench.sh [BUILD_DIR] [RUN_SECONDS]   (BUILD_DIR: build)
 # With SOUND_SERVER=pipewire the sound server is PipeWire instead
 # (tests/with_pipewire.sh).
@@ -22,7 +23,7 @@ case "$server" in
 pulseaudio | pipewire) ;;
 *) echo "run-bench: SOUND_SERVER is pulseaudio or pipewire" >&2; exit 1 ;;
 esac
-for tool in Xvfb xdotool parec pactl; do
+for tool in Xvfb xdotool parec pactl sox; do
     command -v "$tool" >/dev/null || { echo "run-bench: $tool is missing" >&2; exit 1; }
 done
 

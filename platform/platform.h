@@ -93,8 +93,8 @@ public:
     /// Stops the sound playing, if any, and returns once it has stopped.
     virtual void stop() = 0;
     /// Gets the file that event `event` uses now ready, so that its first
-    /// play starts at once. What is kept ready is the files the events use
-    /// now and the file played last; every other file is let go.
+    /// play starts at once. The files the events use now are kept ready
+    /// before any other, within a bound on the memory they take.
     virtual void preload(int event, const QByteArray &path) {
         (void)event;
         (void)path;

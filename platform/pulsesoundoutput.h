@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform.h"
+#include "soundstore.h"
 
 #include <QByteArray>
 
@@ -14,23 +15,26 @@ namespace krumlix {
 /// in the PulseAudio protocol that PulseAudio and PipeWire both serve. The
 /// stream is opened once, when the program starts, and kept: a play request
 /// drops what the stream still holds and then feeds it the new sound as it
-/// plays, about a second ahead of what is heard (topped up four times a
-/// second, and whenever the server asks for more), so that a sound of any
-/// length plays to its end while the server holds little more than a second
-/// of it. Between sounds the stream is paused, so neither the program nor the
-/// server wakes up for silence. The files the twelve events use now and the
-/// file played last are kept decoded, each read again when it changes on
-/// disk; every other file is let go. The work is done on a thread of its
-/// own, so a request returns at once.
+/// plays, about a second ahead of what the server says it has played
+/// (topped up four times a second, and whenever the server asks for more),
+/// so that a sound of any length plays to its end while the server holds
+/// little more than a second of it. Once the server says it has played all
+/// of a sound, the stream is paused, so neither the program nor the server
+/// wakes up for silence. Decoded sounds are kept in a SoundStore; a file too
+/// long to hold is read and decoded as it plays. The work is done on a
+/// thread of its own, which gives a decoding up as soon as a newer request
+/// comes, so a request returns at once.
 class PulseSoundOutput final : public SoundOutput {
 public:
-    PulseSoundOutput();
+    /// At most `storeBytes` of decoded sounds are kept.
+    explicit PulseSoundOutput(std::size_t storeBytes = SoundStore::DefaultBound);
     ~PulseSoundOutput() override;
     PulseSoundOutput(const PulseSoundOutput &) = delete;
     PulseSoundOutput &operator=(const PulseSoundOutput &) = delete;
 
     void play(const QByteArray &path) override;
-    /// Returns once the server has stopped the sound.
+    /// Returns once the server has stopped the sound, or after 25 ms when
+    /// it has not answered by then; it stops it as soon as it reads on.
     void stop() override;
     void preload(int event, const QByteArray &path) override;
     /// Returns once every request so far is done and every file asked for
