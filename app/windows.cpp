@@ -37,6 +37,13 @@ TForm1 *createWindows(AppContext &context) {
     // The lower windows report; the menu that opened them acts on it.
     QObject::connect(w.setup, &Tsetup::levelChosen, w.Highscore, &THighscore::showLevelBadge);
     QObject::connect(w.Form7, &TForm7::scoresCleared, w.Highscore, &THighscore::Button10Click);
+    // The menu acts on the game window through it, too.
+    QObject::connect(w.Highscore, &THighscore::shown, form1, &TForm1::FormPaint);
+    QObject::connect(w.Highscore, &THighscore::runRequested, form1, [form1] {
+        form1->raise();
+        form1->activateWindow();
+    });
+    QObject::connect(w.Highscore, &THighscore::quitRequested, form1, &QWidget::close);
     return form1;
 }
 

@@ -2,7 +2,6 @@
 #include "menuwindow.h"
 
 #include "clearscores.h"
-#include "game/gamewindow.h"
 #include "highscorefile.h"
 #include "info/aboutwindow.h"
 #include "info/ruleswindow.h"
@@ -142,10 +141,7 @@ void THighscore::Button1Click() {
     s.GameState = GamePhase::RunRequested;
     done(QDialog::Accepted);
     GameStarted = Flag::Raised;
-    if (TForm1 *game = context_.windows.Form1) {
-        game->raise();
-        game->activateWindow();
-    }
+    emit runRequested();
 }
 
 void THighscore::Button2Click() {
@@ -166,8 +162,7 @@ void THighscore::Button5Click() {
 
 void THighscore::Button6Click() {
     context_.shared.CloseMode = CloseModes::MenuInCharge;
-    if (TForm1 *game = context_.windows.Form1)
-        game->close();
+    emit quitRequested();
 }
 
 void THighscore::Button7Click() {
@@ -260,8 +255,7 @@ void THighscore::Button11Click() {
 }
 
 void THighscore::FormShow() {
-    if (TForm1 *game = context_.windows.Form1)
-        game->FormPaint();
+    emit shown();
 }
 
 void THighscore::FormActivate() {
@@ -309,8 +303,7 @@ void THighscore::closeEvent(QCloseEvent *event) {
         return;
     case CloseModes::MenuInCharge:
         // The menu is in charge: closing it ends the program.
-        if (TForm1 *game = context_.windows.Form1)
-            game->close();
+        emit quitRequested();
         break;
     case CloseModes::RunStarted:
         break;

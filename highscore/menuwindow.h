@@ -68,6 +68,15 @@ public:
     static constexpr int PointsRight = 382;
     static constexpr int EfficiencyRight = 337;
 
+signals:
+    // What the menu asks of the game window behind it; the owner wires them.
+    /// The menu is shown: the game window draws its screen.
+    void shown();
+    /// "Begin new Game": the game window comes to the front for the run.
+    void runRequested();
+    /// "Quit", or the menu closed while in charge: the program ends.
+    void quitRequested();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
