@@ -37,7 +37,8 @@ exit 0
 EOF
 cat >"$work/bin/dpkg-query" <<'EOF'
 #!/bin/bash
-[[ " $FAKE_INSTALLED " = *" ${!#} "* ]] && echo "install ok installed"
+shift 2
+for p in "$@"; do [[ " $FAKE_INSTALLED " = *" $p "* ]] && echo "$p install ok installed"; done
 exit 0
 EOF
 printf '#!/bin/bash\necho "$FAKE_UID"\n' >"$work/bin/id"
@@ -51,6 +52,8 @@ listed() { awk -v want="$1" '/^\[/ { on = ($1 ~ want); next } on && !/^[ \t]*(#|
     "$(dirname "$script")/packages.txt" | tr '\n' ' '; }
 game=$(listed 'game')
 all=$(listed 'game|tests')
+# all but xvfb, weston, pulseaudio and sox: the rows that go package by package stay quick
+most=$(tr ' ' '\n' <<<"$all" | grep -vx 'xvfb\|weston\|pulseaudio\|sox' | tr '\n' ' ')
 
 failures=0
 passes=0
@@ -62,8 +65,8 @@ rows=(
 "game through sudo|game|1000|yes||||0|DPkg::Lock::Timeout=120 install -y -qq --no-remove;cmake;[frontend=noninteractive uid=0]|Installing for the game|uid=1000"
 "neither root nor sudo|game|1000|no||||!0||apt-get install --no-install-recommends cmake|INSTALLED"
 "a game package not there|game|0|no||qt6-wayland||!0||Unable to locate package qt6-wayland|INSTALLED cmake"
-"one test package would remove|tests|0|no|$game||pulseaudio|0|INSTALLED xvfb;INSTALLED sox|pulseaudio, as it would remove pipewire-audio|REMOVED"
-"one test package not there|tests|0|no|$game|weston||0|INSTALLED sox|weston: E: Unable to locate package weston|would remove"
+"one test package would remove|tests|0|no|$most||pulseaudio|0|INSTALLED xvfb;INSTALLED sox|pulseaudio, as it would remove pipewire-audio|REMOVED"
+"one test package not there|tests|0|no|$most|weston||0|INSTALLED sox|weston: E: Unable to locate package weston|would remove"
 )
 for row in "${rows[@]}"; do
     IFS='|' read -r name mode uid with_sudo installed missing removes want_exit must_log must_say never <<<"$row"

@@ -20,9 +20,11 @@ section() {
         "$here/packages.txt"
 }
 missing_of() {
-    for pkg in "$@"; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || echo "$pkg"
-    done
+    local -A installed=()
+    local pkg
+    while read -r pkg; do installed[$pkg]=1; done < <(dpkg-query -W -f='${Package} ${Status}\n' "$@" \
+        2>/dev/null | sed -n 's/ install ok installed$//p')
+    for pkg in "$@"; do [ -n "${installed[$pkg]:-}" ] || echo "$pkg"; done
 }
 mapfile -t game < <(missing_of $(section game))
 tests=()
