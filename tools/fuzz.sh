@@ -13,7 +13,7 @@ build=${2:-$top/build-fuzz}
 "$top/tools/install-deps.sh" tests
 
 # The release's own clang (clang 14 on Debian 12, 19 on Debian 13).
-cxx=$(command -v clang++)
+cxx=$(command -v clang++) || { echo "fuzz: no clang++ (package clang) installed" >&2; exit 1; }
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER="$cxx" -DKRUMLIX_FUZZ=ON -DBUILD_TESTING=ON -DKRUMLIX_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target krumlix_fuzzers
