@@ -5,12 +5,13 @@
 # (tests/with_pulseaudio.sh), whose monitor it records to time the sounds
 # heard (sox makes the tones it plays). The last line printed is the
 # figures line.
-# Usage: bench/run-bench.sh [BUILD_DIR] [RUN_SECONDS]   (BUILD_DIR: build)
+# Usage: bench/run-bench.sh [BUILD_DIR] [RUN_SECONDS]   (BUILD_DIR: build-tests,
+# the folder ./test.sh builds into)
 # With SOUND_SERVER=pipewire the sound server is PipeWire instead
 # (tests/with_pipewire.sh).
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=$(cd "${1:-$top/build}" && pwd)
+build=$(cd "${1:-$top/build-tests}" && pwd)
 shift $(($# > 0 ? 1 : 0))
 bench=$build/bench/krumlix_bench
 game=$build/krumlix

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the game into a prefix of its own and checks it as a new player
 # meets it: the files, the desktop entry and metainfo, the launcher giving a
-# game folder of one's own, and the Debian package.
+# game folder of one's own, and the Debian package, lintian clean.
 # Usage: tst_install.sh BUILD_DIR XKB_RATE
 set -uo pipefail
 build=$1
@@ -20,8 +20,8 @@ ok() { echo "ok: $*"; passes=$((passes + 1)); }
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
-for f in bin/krumlix libexec/krumlix/krumlix share/krumlix/setup.ini share/krumlix/tarvil.hig \
-         share/krumlix/default.snd share/krumlix/intro.wav share/applications/krumlix.desktop \
+for f in bin/krumlix libexec/krumlix/krumlix share/man/man6/krumlix.6.gz share/krumlix/setup.ini \
+         share/krumlix/tarvil.hig share/krumlix/default.snd share/krumlix/intro.wav share/applications/krumlix.desktop \
          share/metainfo/com.example.Krumlix.metainfo.xml share/icons/hicolor/48x48/apps/krumlix.png \
          share/icons/hicolor/256x256/apps/krumlix.png share/icons/hicolor/scalable/apps/krumlix.svg; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
@@ -71,9 +71,11 @@ cpack -G DEB -B "$work/deb" --config "$build/CPackConfig.cmake" >"$work/cpack.lo
     { cat "$work/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$work"/deb/*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ]; then
+    before=$failures
     contents=$(dpkg-deb -c "$deb")
-    for f in ./usr/bin/krumlix ./usr/libexec/krumlix/krumlix ./usr/share/krumlix/tarvil.hig \
-             ./usr/share/applications/krumlix.desktop ./usr/share/icons/hicolor/64x64/apps/krumlix.png; do
+    for f in ./usr/games/krumlix ./usr/libexec/krumlix/krumlix ./usr/share/krumlix/tarvil.hig \
+             ./usr/share/applications/krumlix.desktop ./usr/share/icons/hicolor/64x64/apps/krumlix.png \
+             ./usr/share/man/man6/krumlix.6.gz ./usr/share/doc/krumlix/{copyright,changelog.gz}; do
         grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
@@ -91,7 +93,8 @@ if [ -n "$deb" ]; then
         grep -qx "$pkg" <<<"$game_list" || case $pkg in pulseaudio | pipewire-pulse | xwayland) ;;
             *) fail "the package names $pkg, which the game's list does not hold" ;; esac
     done
-    ok "Debian package $(basename "$deb"): contents and dependencies"
+    lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
+    [ $failures -eq $before ] && ok "Debian package $(basename "$deb"): contents, dependencies, lintian clean"
 fi
 echo "install: $passes passed, $failures failed"
 [ $failures -eq 0 ]

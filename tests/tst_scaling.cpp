@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows on scaled screens: one offscreen screen per pixel ratio
-// (support/screens.json).
+// (support/screens.json). Each screen has its ratio from its logical DPI, as
+// a scaled X11 desktop gives it (Xft.dpi): from Qt 6.8 on, a window takes no
+// ratio from the offscreen screen's own "dpr".
 #include "game/field.h"
 #include "info/ruleswindow.h"
 #include "support/gamewindows.h"

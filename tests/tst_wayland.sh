@@ -113,7 +113,8 @@ refused_x() {
     sleep 1
     kill -0 "$game" 2>/dev/null || fail "refused: the game ended: $(grep -v '^\[' "$work/refused.log" | tail -n 3)"
     grep -q 'set_title("Welcome to Krumlix")' "$work/refused.log" || fail "refused: no menu window on Wayland"
-    grep -q 'wl_surface@[0-9]*\.attach(wl_buffer@' "$work/refused.log" || fail "refused: nothing drawn"
+    # libwayland writes an object as wl_surface@12 up to 1.22, as wl_surface#12 from 1.23 on.
+    grep -Eq 'wl_surface[@#][0-9]+\.attach\(wl_buffer[@#]' "$work/refused.log" || fail "refused: nothing drawn"
     screenshot wayland-refused-x
     kill -TERM "$game"
     for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done

@@ -5,14 +5,15 @@
 # property fails; the input that did it is kept in BUILD_DIR/fuzz-artifacts/.
 # Usage: tools/fuzz.sh [SECONDS [BUILD_DIR]]
 #   SECONDS per target, else $KRUMLIX_FUZZ_SECONDS, else 30;
-#   BUILD_DIR defaults to build-fuzz/ beside build/.
+#   BUILD_DIR defaults to build-fuzz/.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-${KRUMLIX_FUZZ_SECONDS:-30}}
 build=${2:-$top/build-fuzz}
 "$top/tools/install-deps.sh" tests
 
-cxx=$(command -v clang++-14 || command -v clang++)
+# The release's own clang (clang 14 on Debian 12, 19 on Debian 13).
+cxx=$(command -v clang++) || { echo "fuzz: no clang++ (package clang) installed" >&2; exit 1; }
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER="$cxx" -DKRUMLIX_FUZZ=ON -DBUILD_TESTING=ON -DKRUMLIX_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target krumlix_fuzzers
@@ -21,7 +22,7 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1
 export LSAN_OPTIONS=suppressions=$top/tests/faults/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-symbolizer=$(command -v llvm-symbolizer-14 || command -v llvm-symbolizer || true)
+symbolizer=$(command -v llvm-symbolizer || true)
 [ -n "$symbolizer" ] && export ASAN_SYMBOLIZER_PATH=$symbolizer
 
 work=$(mktemp -d)

@@ -2,7 +2,7 @@
 # Builds the game and all its tests with AddressSanitizer (leaks included)
 # and UndefinedBehaviorSanitizer into a folder of their own and runs the
 # whole CTest suite there. The first report of either fails its test.
-# Usage: tools/sanitize.sh [BUILD_DIR]   (default: build-asan/ beside build/)
+# Usage: tools/sanitize.sh [BUILD_DIR]   (default: build-asan/)
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$top/build-asan}
@@ -26,7 +26,7 @@ ASAN_OPTIONS=detect_leaks=0 cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:check_initialization_order=1
 export LSAN_OPTIONS=suppressions=$top/tests/faults/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-symbolizer=$(command -v llvm-symbolizer || command -v llvm-symbolizer-14 || true)
+symbolizer=$(command -v llvm-symbolizer || true)
 [ -n "$symbolizer" ] && export ASAN_SYMBOLIZER_PATH=$symbolizer
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 900
