@@ -100,19 +100,13 @@ private slots:
         fire(rig, shot, 4);
 
         QCOMPARE(rig.shared.ShotCount, 1);
-        if (points < 0) {
-            QCOMPARE(rig.shared.MissCount, 1);
-            QCOMPARE(rig.shared.RunScore, -2);
-            QCOMPARE(rig.game.group(group).state[4], 1);
-            QCOMPARE(elephantCounters(rig.shared), (std::array<int, 5>{}));
-            QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::TarvilMiss});
-        } else {
-            QCOMPARE(rig.shared.MissCount, 0);
-            QCOMPARE(rig.shared.RunScore, points);
-            QCOMPARE(rig.game.group(group).state[4], -1);
-            QCOMPARE(elephantCounters(rig.shared), oneHitFor(points));
-            QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::ElephantDie});
-        }
+        const bool hit = points >= 0;
+        QCOMPARE(rig.shared.MissCount, hit ? 0 : 1);
+        QCOMPARE(rig.shared.RunScore, hit ? points : -2);
+        QCOMPARE(rig.game.group(group).state[4], hit ? -1 : 1);
+        QCOMPARE(elephantCounters(rig.shared), oneHitFor(points)); // none for a miss
+        QCOMPARE(rig.host.sounds,
+                 std::vector<SoundEvent>{hit ? SoundEvent::ElephantDie : SoundEvent::TarvilMiss});
         QCOMPARE(rig.game.StopFlag, Flag::Lowered);
     }
 
