@@ -42,18 +42,31 @@ struct BeeReach {
     int aim, reachTick;
     int turnTo = 0, turnAfterTick = 0; ///< a turn while it flies
 };
-struct HitShown {
-    Group group;
-    int aim, displayTicks, hitY;
-    QSize erased;
-};
-struct Wings {
+/// How a lane's animal looks: its wing images and where they stand (the
+/// top of the lane, also where a hit image stands), the lane's bottom; the
+/// aim that hits it, how many ticks its hit image stays and its size.
+struct Look {
     Group group;
     Sprite wingDown;
     int downY;
     Sprite wingUp;
-    int upY, laneTop, laneBottom;
+    int upY, laneBottom, aim, displayTicks;
+    QSize hitSize;
 };
+const std::pair<const char *, Look> Looks[] = {
+    {"elephant flying right",
+     {Group::RightwardElephant, Sprite::eleleft1, 10, Sprite::eleleft2, 14, 50, 3, 6, {63, 46}}},
+    {"elephant flying left",
+     {Group::LeftwardElephant, Sprite::eleright2, 60, Sprite::eleright1, 64, 100, 5, 5, {63, 46}}},
+    {"bee from the left",
+     {Group::RightwardBee, Sprite::bileft1, 340, Sprite::bileft2, 342, 356, 1, 5, {27, 20}}},
+    {"bee from the right",
+     {Group::LeftwardBee, Sprite::biright1, 340, Sprite::biright2, 342, 356, 7, 5, {27, 20}}}};
+void lookRows() {
+    QTest::addColumn<Look>("row");
+    for (const auto &[name, look] : Looks)
+        QTest::newRow(name) << look;
+}
 struct ShotShown {
     int fireAim, aimAtTick, aimAfterTick;
     bool fireAgain;
@@ -319,20 +332,11 @@ private slots:
     // The hit image stands where the animal was shot, 6 ticks for the
     // elephant flying right and 5 for the others; then it is erased and the
     // slot is free at the entry.
-    void hitDisplay_data() {
-        QTest::addColumn<HitShown>("row");
-        QTest::newRow("elephant flying right")
-            << HitShown{Group::RightwardElephant, 3, 6, 10, QSize(63, 46)};
-        QTest::newRow("elephant flying left")
-            << HitShown{Group::LeftwardElephant, 5, 5, 60, QSize(63, 46)};
-        QTest::newRow("bee from the left")
-            << HitShown{Group::RightwardBee, 1, 5, 340, QSize(27, 20)};
-        QTest::newRow("bee from the right")
-            << HitShown{Group::LeftwardBee, 7, 5, 340, QSize(27, 20)};
-    }
+    void hitDisplay_data() { lookRows(); }
     void hitDisplay() {
-        QFETCH(HitShown, row);
-        const auto [group, aim, displayTicks, hitY, erased] = row;
+        QFETCH(Look, row);
+        const auto [group, wingDown, hitY, wingUp, upY, laneBottom, aim, displayTicks, erased] =
+            row;
         const Sprite hitImage = isElephant(group) ? Sprite::elefluff : Sprite::bifluff;
         RuleRig rig;
         const int x = shootAfter(rig, group, aim, 20);
@@ -350,40 +354,11 @@ private slots:
 
     // Flying animals stand in their lanes with the wing image of the phase;
     // what they left behind is black.
-    void animalsDrawnInTheirLanes_data() {
-        QTest::addColumn<Wings>("row");
-        QTest::newRow("elephant flying right") << Wings{.group = Group::RightwardElephant,
-                                                        .wingDown = Sprite::eleleft1,
-                                                        .downY = 10,
-                                                        .wingUp = Sprite::eleleft2,
-                                                        .upY = 14,
-                                                        .laneTop = 10,
-                                                        .laneBottom = 50};
-        QTest::newRow("elephant flying left") << Wings{.group = Group::LeftwardElephant,
-                                                       .wingDown = Sprite::eleright2,
-                                                       .downY = 60,
-                                                       .wingUp = Sprite::eleright1,
-                                                       .upY = 64,
-                                                       .laneTop = 60,
-                                                       .laneBottom = 100};
-        QTest::newRow("bee from the left") << Wings{.group = Group::RightwardBee,
-                                                    .wingDown = Sprite::bileft1,
-                                                    .downY = 340,
-                                                    .wingUp = Sprite::bileft2,
-                                                    .upY = 342,
-                                                    .laneTop = 340,
-                                                    .laneBottom = 356};
-        QTest::newRow("bee from the right") << Wings{.group = Group::LeftwardBee,
-                                                     .wingDown = Sprite::biright1,
-                                                     .downY = 340,
-                                                     .wingUp = Sprite::biright2,
-                                                     .upY = 342,
-                                                     .laneTop = 340,
-                                                     .laneBottom = 356};
-    }
+    void animalsDrawnInTheirLanes_data() { lookRows(); }
     void animalsDrawnInTheirLanes() {
-        QFETCH(Wings, row);
-        const auto [group, wingDown, downY, wingUp, upY, laneTop, laneBottom] = row;
+        QFETCH(Look, row);
+        const auto [group, wingDown, downY, wingUp, upY, laneBottom, aim, ticks, hitSize] = row;
+        const int laneTop = downY;
         RuleRig rig;
         QVERIFY(!test::allBlack(rig.sprites.image(wingDown)));
         QVERIFY(!test::allBlack(rig.sprites.image(wingUp)));

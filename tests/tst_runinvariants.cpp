@@ -86,19 +86,18 @@ private:
 
     /// Bees first, then the elephants about to leave their first zone.
     void aimAndShoot() {
-        if (anyFlying(Group::RightwardBee, beeFromLeftAt_, 100000)) {
-            rig.turnTo(1);
-            fire();
-        } else if (anyFlying(Group::LeftwardBee, -100000, beeFromRightAt_)) {
-            rig.turnTo(7);
-            fire();
-        } else if (anyFlying(Group::LeftwardElephant, 490, 610)) {
-            rig.turnTo(6);
-            fire();
-        } else if (anyFlying(Group::RightwardElephant, 0, 90)) {
-            rig.turnTo(2);
-            fire();
-        }
+        const struct {
+            Group lane;
+            int low, high, aim;
+        } targets[] = {{Group::RightwardBee, beeFromLeftAt_, 100000, 1},
+                       {Group::LeftwardBee, -100000, beeFromRightAt_, 7},
+                       {Group::LeftwardElephant, 490, 610, 6},
+                       {Group::RightwardElephant, 0, 90, 2}};
+        for (const auto &t : targets)
+            if (anyFlying(t.lane, t.low, t.high)) {
+                rig.turnTo(t.aim);
+                return fire();
+            }
     }
 
     std::mt19937 rng_;

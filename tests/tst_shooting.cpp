@@ -100,19 +100,13 @@ private slots:
         fire(rig, shot, 4);
 
         QCOMPARE(rig.shared.ShotCount, 1);
-        if (points < 0) {
-            QCOMPARE(rig.shared.MissCount, 1);
-            QCOMPARE(rig.shared.RunScore, -2);
-            QCOMPARE(rig.game.group(group).state[4], 1);
-            QCOMPARE(elephantCounters(rig.shared), (std::array<int, 5>{}));
-            QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::TarvilMiss});
-        } else {
-            QCOMPARE(rig.shared.MissCount, 0);
-            QCOMPARE(rig.shared.RunScore, points);
-            QCOMPARE(rig.game.group(group).state[4], -1);
-            QCOMPARE(elephantCounters(rig.shared), oneHitFor(points));
-            QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::ElephantDie});
-        }
+        const bool hit = points >= 0;
+        QCOMPARE(rig.shared.MissCount, hit ? 0 : 1);
+        QCOMPARE(rig.shared.RunScore, hit ? points : -2);
+        QCOMPARE(rig.game.group(group).state[4], hit ? -1 : 1);
+        QCOMPARE(elephantCounters(rig.shared), oneHitFor(points)); // none for a miss
+        QCOMPARE(rig.host.sounds,
+                 std::vector<SoundEvent>{hit ? SoundEvent::ElephantDie : SoundEvent::TarvilMiss});
         QCOMPARE(rig.game.StopFlag, Flag::Lowered);
     }
 
@@ -204,27 +198,15 @@ private slots:
         fire(rig, shot, 2);
 
         QCOMPARE(rig.shared.ShotCount, 1);
-        if (shot.points > 0) {
-            QCOMPARE(rig.game.group(group).state[2], -1);
-            QCOMPARE(rig.shared.BeeHitCount, 1);
-            QCOMPARE(rig.shared.RunScore, 3);
-            QCOMPARE(rig.shared.MissCount, 0);
-            QCOMPARE(rig.game.StopFlag, Flag::Lowered);
-            QCOMPARE(rig.host.sounds, std::vector<SoundEvent>{SoundEvent::BeeDie});
-        } else if (shot.points == 0) { // reached
-            QCOMPARE(rig.game.group(group).state[2], 1);
-            QCOMPARE(rig.shared.BeeHitCount, 0);
-            QCOMPARE(rig.shared.RunScore, 0);
-            QCOMPARE(rig.shared.MissCount, 0);
-            QCOMPARE(rig.game.StopFlag, Flag::Raised);
-            QVERIFY(rig.host.sounds.empty());
-        } else {
-            QCOMPARE(rig.game.group(group).state[2], 1);
-            QCOMPARE(rig.shared.BeeHitCount, 0);
-            QCOMPARE(rig.shared.RunScore, -2);
-            QCOMPARE(rig.shared.MissCount, 1);
-            QCOMPARE(rig.game.StopFlag, Flag::Lowered);
-        }
+        const bool hit = shot.points > 0, reached = shot.points == 0;
+        QCOMPARE(rig.game.group(group).state[2], hit ? -1 : 1);
+        QCOMPARE(rig.shared.BeeHitCount, hit ? 1 : 0);
+        QCOMPARE(rig.shared.RunScore, hit ? 3 : reached ? 0 : -2);
+        QCOMPARE(rig.shared.MissCount, hit || reached ? 0 : 1);
+        QCOMPARE(rig.game.StopFlag, reached ? Flag::Raised : Flag::Lowered);
+        if (hit || reached)
+            QCOMPARE(rig.host.sounds,
+                     hit ? std::vector<SoundEvent>{SoundEvent::BeeDie} : std::vector<SoundEvent>{});
     }
 
     // An animal showing its hit image cannot be hit again, not even after a

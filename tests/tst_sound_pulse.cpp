@@ -113,6 +113,14 @@ struct PulseRig {
                       w.fake.timeOfDay, w.fake.random, output,          w.fake.browser};
     AppContext context{w.shared, platform, w.errors, {}, {}};
     TSound sound{context, nullptr};
+
+    /// Writes a tone as `name` and makes it event `e`'s sound; returns its path.
+    QString tone(int e, const QString &name, double seconds, double hz = Low) {
+        const QString path = dir.filePath(name);
+        writeTone(path, seconds, hz);
+        sound.setPath(e, path.toLocal8Bit());
+        return path;
+    }
 };
 
 } // namespace
@@ -140,9 +148,7 @@ private slots:
         QFETCH(double, seconds);
         QFETCH(int, stallMs);
         PulseRig rig;
-        const QString tone = rig.dir.filePath(QStringLiteral("sound %1.wav").arg(event));
-        writeTone(tone, seconds);
-        rig.sound.setPath(event, tone.toLocal8Bit());
+        rig.tone(event, QStringLiteral("sound %1.wav").arg(event), seconds);
         QVERIFY(rig.output.settle(10s)); // loaded once, ahead of the first play
         QElapsedTimer clock;
         const Heard heard = listen(
@@ -181,12 +187,8 @@ private slots:
         QFETCH(double, least);
         QFETCH(double, most);
         PulseRig rig;
-        const QString tone = rig.dir.filePath(QStringLiteral("long.wav"));
-        writeTone(tone, 4.0);
-        rig.sound.setPath(5, tone.toLocal8Bit());
-        const QString shortTone = rig.dir.filePath(QStringLiteral("short.wav"));
-        writeTone(shortTone, 0.3);
-        rig.sound.setPath(6, shortTone.toLocal8Bit());
+        rig.tone(5, QStringLiteral("long.wav"), 4.0);
+        rig.tone(6, QStringLiteral("short.wav"), 0.3);
         QVERIFY(rig.output.settle(5s));
         const pid_t server = qEnvironmentVariableIntValue("KRUMLIX_TEST_SERVER_PID");
         QVERIFY(serverLateMs == 0 || server > 0);
@@ -226,11 +228,8 @@ private slots:
     void soundsInARowAreEachHeard() {
         PulseRig rig;
         constexpr double Length = 0.3;
-        for (int e : {2, 3}) {
-            const QString tone = rig.dir.filePath(QStringLiteral("%1.wav").arg(e));
-            writeTone(tone, Length, e == 2 ? Low : High);
-            rig.sound.setPath(e, tone.toLocal8Bit());
-        }
+        for (int e : {2, 3})
+            rig.tone(e, QStringLiteral("%1.wav").arg(e), Length, e == 2 ? Low : High);
         QVERIFY(rig.output.settle(5s));
         // Spacings in lengths of the sound.
         constexpr double Spacings[] = {0.25, 0.33, 0.5,  0.67, 0.8,  0.9, 0.94, 0.97, 0.99, 1.0,
@@ -261,9 +260,7 @@ private slots:
         QFETCH(double, seconds);
         QFETCH(double, hz);
         PulseRig rig;
-        const QString tone = rig.dir.filePath(QStringLiteral("changing.wav"));
-        writeTone(tone, 1.0);
-        rig.sound.setPath(2, tone.toLocal8Bit());
+        const QString tone = rig.tone(2, QStringLiteral("changing.wav"), 1.0);
         QVERIFY(rig.output.settle(5s));
         const Heard before = listen([&] { rig.sound.PlayEventSound(2); }, 1500);
         QVERIFY2(before.seconds > 0.8 && before.seconds < 1.3, qPrintable(before.tones));
@@ -276,9 +273,7 @@ private slots:
     // With "Sound on" cleared no event is heard, while "Play" still plays.
     void soundOffSilencesEventsNotPlay() {
         PulseRig rig;
-        const QString tone = rig.dir.filePath(QStringLiteral("half.wav"));
-        writeTone(tone, 0.6);
-        rig.sound.setPath(3, tone.toLocal8Bit());
+        rig.tone(3, QStringLiteral("half.wav"), 0.6);
         rig.sound.CheckBox1->setChecked(false);
         QVERIFY(rig.output.settle(5s));
         const double silent = listen([&] { rig.sound.PlayEventSound(3); }, 1000).seconds;

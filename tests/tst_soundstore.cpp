@@ -27,6 +27,11 @@ void capture(QtMsgType type, const QMessageLogContext &context, const QString &m
         warnings << message;
 }
 
+struct Keeping {
+    QByteArray events, plays, held;
+    QByteArray streamed = {}; ///< none unless given
+};
+
 } // namespace
 
 class SoundStoreTest : public QObject {
@@ -48,36 +53,23 @@ private slots:
     }
 
     void keeps_data() {
-        QTest::addColumn<QByteArray>("events");
-        QTest::addColumn<QByteArray>("plays");
-        QTest::addColumn<QByteArray>("held");
-        QTest::addColumn<QByteArray>("streamed");
+        QTest::addColumn<Keeping>("row");
         // Room for three files.
-        QTest::newRow("the least recently played goes first") << QByteArray() << "abcad"_ba
-                                                              << "acd"_ba << QByteArray();
-        QTest::newRow("event files are kept before others") << "ab"_ba
-                                                            << "abcdef"_ba
-                                                            << "abf"_ba << QByteArray();
-        QTest::newRow("an event file lets the others go first") << "abc"_ba
-                                                                << "defabc"_ba
-                                                                << "abc"_ba << QByteArray();
+        QTest::newRow("the least recently played goes first") << Keeping{{}, "abcad"_ba, "acd"_ba};
+        QTest::newRow("event files are kept before others")
+            << Keeping{"ab"_ba, "abcdef"_ba, "abf"_ba};
+        QTest::newRow("an event file lets the others go first")
+            << Keeping{"abc"_ba, "defabc"_ba, "abc"_ba};
         QTest::newRow("among event files the least recently played goes first")
-            << "abcd"_ba
-            << "abcda"_ba
-            << "acd"_ba << QByteArray();
-        QTest::newRow("too large to hold: streamed, nothing let go") << QByteArray() << "abL"_ba
-                                                                     << "ab"_ba
-                                                                     << "L"_ba;
-        QTest::newRow("a file that fits only in event files' room is streamed") << "abc"_ba
-                                                                                << "abcd"_ba
-                                                                                << "abc"_ba
-                                                                                << "d"_ba;
+            << Keeping{"abcd"_ba, "abcda"_ba, "acd"_ba};
+        QTest::newRow("too large to hold: streamed, nothing let go")
+            << Keeping{{}, "abL"_ba, "ab"_ba, "L"_ba};
+        QTest::newRow("a file that fits only in event files' room is streamed")
+            << Keeping{"abc"_ba, "abcd"_ba, "abc"_ba, "d"_ba};
     }
     void keeps() {
-        QFETCH(QByteArray, events);
-        QFETCH(QByteArray, plays);
-        QFETCH(QByteArray, held);
-        QFETCH(QByteArray, streamed);
+        QFETCH(Keeping, row);
+        const auto [events, plays, held, streamed] = row;
         SoundStore store(3 * UnitBytes);
         std::set<QByteArray> eventFiles;
         for (char name : events)
