@@ -15,6 +15,11 @@ sink="krumlix_test_$$"
 export XDG_RUNTIME_DIR="$work/runtime" HOME="$work" XDG_CONFIG_HOME="$work/config" \
     XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data" PIPEWIRE_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+# No Bluetooth for our servers: WirePlumber 0.4 would watch logind's seats for
+# it and quits on a machine where systemd is not running (a container, a
+# chroot). Later versions do without that file and its setting.
+mkdir -p "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
+echo 'bluez_monitor.enabled = false' >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/51-no-bluetooth.lua"
 pids=()
 cleanup() {
     # Our own servers only, newest first, by the ids we started them with.
