@@ -119,14 +119,11 @@ public:
             pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr);
             const Clock::time_point until = Clock::now() + StopPatience;
             for (pa_operation *operation : {flushed, corked}) {
-                while (operation && pa_operation_get_state(operation) == PA_OPERATION_RUNNING &&
-                       Clock::now() < until) {
-                    pa_threaded_mainloop_unlock(loop_);
-                    std::this_thread::sleep_for(200us);
-                    pa_threaded_mainloop_lock(loop_);
-                }
-                if (operation)
-                    pa_operation_unref(operation);
+                if (!operation)
+                    continue;
+                await([&] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; },
+                      until);
+                pa_operation_unref(operation);
             }
         }
         pa_threaded_mainloop_unlock(loop_);
@@ -217,15 +214,16 @@ private:
 
     // ---- the server, on the worker thread with the main loop locked ----
 
-    /// Waits, the main loop unlocked meanwhile, until `ready` holds or the
-    /// server has had its time. The loop is locked on entry and on return.
-    template <typename Ready> bool await(Ready ready) {
-        const Clock::time_point until = Clock::now() + ServerPatience;
+    /// Waits, the main loop unlocked meanwhile, until `ready` holds, `until`
+    /// has come (by default: the server has had its time) or the program
+    /// ends. The loop is locked on entry and on return; on any thread.
+    template <typename Ready>
+    bool await(Ready ready, Clock::time_point until = Clock::now() + ServerPatience) {
         while (!ready()) {
             if (Clock::now() >= until || quit_) // the program ends: nothing is waited for
                 return false;
             pa_threaded_mainloop_unlock(loop_);
-            std::this_thread::sleep_for(500us);
+            std::this_thread::sleep_for(200us);
             pa_threaded_mainloop_lock(loop_);
         }
         return true;
