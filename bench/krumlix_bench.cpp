@@ -26,8 +26,9 @@
 //   krumlix_bench [GAME_FOLDER] [RUN_SECONDS]
 //   krumlix_bench --one-run GAME_FOLDER RUN_SECONDS   (the run only)
 //
-// Needs an X server with xdotool and a sound server; bench/run-bench.sh
-// provides both.
+// Needs an X server with xdotool and its test extension, and a sound server;
+// bench/run-bench.sh provides both.
+#include "fakekeys.h"
 #include "tickwork.h"
 
 #include "app/windows.h"
@@ -62,6 +63,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -93,9 +95,10 @@ constexpr int PollMs = 5;
 /// after the last one's sound ("Tarvil miss", 0.19 s) has ended.
 constexpr int ShotPresses = 200;
 constexpr int ShotSpacingMs = 320;
-/// The recording: 8 kHz mono in blocks of 10 ms.
-constexpr int RecordRate = 8000;
-constexpr int RecordBlock = RecordRate / 100;
+/// The recording: mono at the sink's own rate (a rate of its own would pass
+/// through the server's resampler, whose filter delays every onset by a few
+/// ms), read in pieces of at most 10 ms.
+constexpr int RecordMs = 10;
 /// A sample above this is sound (about -30 dBFS); an onset is the first such
 /// sample after at least OnsetQuietMs without one.
 constexpr int LoudLevel = 1000;
@@ -189,17 +192,19 @@ void spin(int ms) {
 /// blocks of 10 ms that are stamped on arrival by a thread of their own.
 class MonitorRecording {
 public:
-    MonitorRecording() {
+    MonitorRecording() : rate_(sinkRate()) {
         const QByteArray device = "--device=" + qgetenv("KRUMLIX_TEST_SINK") + ".monitor";
+        const QByteArray rate = "--rate=" + QByteArray::number(rate_);
+        const QByteArray latency = "--latency-msec=" + QByteArray::number(RecordMs);
         int pipeFds[2];
-        if (qEnvironmentVariableIsEmpty("KRUMLIX_TEST_SINK") || pipe2(pipeFds, O_CLOEXEC) != 0)
+        if (rate_ <= 0 || pipe2(pipeFds, O_CLOEXEC) != 0)
             return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
         const char *args[] = {
-            "parec",          device.constData(),  "--raw", "--rate=8000", "--channels=1",
-            "--format=s16le", "--latency-msec=10", nullptr};
+            "parec",          device.constData(),  "--raw", rate.constData(), "--channels=1",
+            "--format=s16le", latency.constData(), nullptr};
         if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char **>(args), environ) !=
             0)
             pid_ = -1;
@@ -232,19 +237,18 @@ public:
         std::lock_guard lock(mutex_);
         std::vector<Clock::time_point> found;
         int quiet = 0;
-        std::size_t next = 0;
-        for (const Block &block : blocks_) {
-            for (std::size_t i = next; i < block.end; ++i) {
+        auto [block, next] = blocksFrom(from - 2 * std::chrono::milliseconds(OnsetQuietMs));
+        for (; block != blocks_.end() && block->arrived <= to + Recorded; ++block) {
+            for (std::size_t i = next; i < block->end; ++i) {
                 const bool loud = std::abs(int(samples_[i])) > LoudLevel;
                 // The block ends as it arrives; its samples lie before that.
                 const Clock::time_point at =
-                    block.arrived -
-                    std::chrono::microseconds((block.end - i) * 1000000 / RecordRate);
-                if (loud && quiet >= OnsetQuietMs * RecordRate / 1000 && at >= from && at <= to)
+                    block->arrived - std::chrono::microseconds((block->end - i) * 1000000 / rate_);
+                if (loud && quiet >= OnsetQuietMs * rate_ / 1000 && at >= from && at <= to)
                     found.push_back(at);
                 quiet = loud ? 0 : quiet + 1;
             }
-            next = block.end;
+            next = block->end;
         }
         return found;
     }
@@ -254,17 +258,16 @@ public:
     std::vector<int> peaks(Clock::time_point from, Clock::time_point to) const {
         std::lock_guard lock(mutex_);
         std::map<std::size_t, int> bins;
-        std::size_t next = 0;
-        for (const Block &block : blocks_) {
-            for (std::size_t i = next; i < block.end; ++i) {
+        auto [block, next] = blocksFrom(from);
+        for (; block != blocks_.end() && block->arrived <= to + Recorded; ++block) {
+            for (std::size_t i = next; i < block->end; ++i) {
                 const Clock::time_point at =
-                    block.arrived -
-                    std::chrono::microseconds((block.end - i) * 1000000 / RecordRate);
+                    block->arrived - std::chrono::microseconds((block->end - i) * 1000000 / rate_);
                 if (at >= from && at <= to)
-                    bins[i / RecordBlock] =
-                        std::max(bins[i / RecordBlock], std::abs(int(samples_[i])));
+                    bins[i * 100 / rate_] =
+                        std::max(bins[i * 100 / rate_], std::abs(int(samples_[i])));
             }
-            next = block.end;
+            next = block->end;
         }
         std::vector<int> found;
         for (const auto &[bin, peak] : bins)
@@ -277,13 +280,23 @@ private:
         Clock::time_point arrived;
         std::size_t end; ///< one past its last sample in samples_
     };
+    /// A block holds at most this much; its samples lie before its arrival.
+    static constexpr auto Recorded = std::chrono::milliseconds(RecordMs);
+
+    /// The first block that arrived at `from` or later, and its first sample.
+    std::pair<std::vector<Block>::const_iterator, std::size_t>
+    blocksFrom(Clock::time_point from) const {
+        const auto block = std::partition_point(blocks_.begin(), blocks_.end(),
+                                                [&](const Block &b) { return b.arrived < from; });
+        return {block, block == blocks_.begin() ? 0 : std::prev(block)->end};
+    }
 
     void read() {
-        std::array<std::int16_t, RecordBlock> block{};
+        std::vector<std::int16_t> block(std::size_t(rate_ * RecordMs / 1000));
         std::size_t odd = 0; // a byte of a sample split across two reads
         char *bytes = reinterpret_cast<char *>(block.data());
         for (;;) {
-            const ssize_t n = ::read(fd_, bytes + odd, sizeof block - odd);
+            const ssize_t n = ::read(fd_, bytes + odd, block.size() * 2 - odd);
             if (n <= 0)
                 return;
             const Clock::time_point arrived = Clock::now();
@@ -297,6 +310,26 @@ private:
         }
     }
 
+    /// The test sink's rate, from the server's list of sinks; 0 when unknown.
+    static int sinkRate() {
+        const QByteArray sink = qgetenv("KRUMLIX_TEST_SINK");
+        QProcess pactl;
+        pactl.start(QStringLiteral("pactl"),
+                    {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")});
+        if (sink.isEmpty() || !pactl.waitForFinished(5000))
+            return 0;
+        // "1  NAME  module-null-sink.c  s16le 2ch 44100Hz  IDLE"
+        for (const QByteArray &line : pactl.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() > 1 && fields[1] == sink)
+                for (const QByteArray &field : fields)
+                    if (field.endsWith("Hz"))
+                        return field.chopped(2).toInt();
+        }
+        return 0;
+    }
+
+    const int rate_;
     pid_t pid_ = -1;
     int fd_ = -1;
     mutable std::mutex mutex_;
@@ -867,16 +900,8 @@ bool writeEmptySkySettings(const QString &folder) {
     return out.open(QIODevice::WriteOnly) && out.write(lines.join('\n')) >= 0 && out.commit();
 }
 
-/// Runs `xdotool ARGS`; true when it succeeded.
-bool xdotool(const QStringList &args) {
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), args);
-    return tool.waitForFinished(5000) && tool.exitStatus() == QProcess::NormalExit &&
-           tool.exitCode() == 0;
-}
-
 /// The real program in a run with an empty sky: Space pressed `ShotPresses`
-/// times by xdotool, each a miss that plays "Tarvil miss", and each press
+/// times by the X server's test extension, each a miss that plays "Tarvil miss", and each press
 /// timed to the onset of its sound in the recording.
 std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
                                              const MonitorRecording &recording) {
@@ -909,8 +934,9 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
         QThread::msleep(PollMs);
     // The Intro (3 s) plays out; any character key in the menu starts a run.
     QThread::msleep(3500);
-    if (!xdotool({QStringLiteral("key"), QStringLiteral("b")})) {
-        std::printf("shots: xdotool failed\n");
+    FakeKeys keys;
+    if (!keys.press("b")) {
+        std::printf("shots: the X server makes no key presses (its test extension)\n");
         end();
         return std::nullopt;
     }
@@ -921,10 +947,9 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
     for (int i = 0; i < ShotPresses && game.state() == QProcess::Running; ++i) {
         std::this_thread::sleep_until(first + std::chrono::milliseconds(i * ShotSpacingMs));
         const Clock::time_point asked = Clock::now();
-        // Down and up in one go. The key reaches the server while xdotool
-        // runs; timed from its start, the figures are on the safe side.
-        if (!xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
-                      QStringLiteral("space")}))
+        // Down and up in one go; the press is timed from before it is asked
+        // for, so the server's own part counts in the figures.
+        if (!keys.press("space"))
             break;
         sent.push_back(asked);
         toolMs.push_back(msBetween(asked, Clock::now()));
@@ -956,7 +981,8 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
     f.ms = summarise(ms);
     const Summary tool = summarise(toolMs);
     std::printf("shots: %d presses of Space every %d ms, %d heard, %d lost; key to sound (ms): "
-                "median %.1f, mean %.1f, p99 %.1f, max %.1f; xdotool took median %.1f ms\n",
+                "median %.1f, mean %.1f, p99 %.1f, max %.1f; the server took median %.2f ms "
+                "to deliver a press\n",
                 ShotPresses, ShotSpacingMs, int(ms.size()), f.lost, f.ms.median, f.ms.mean,
                 f.ms.p99, f.ms.max, tool.median);
     return f;
