@@ -2,6 +2,7 @@
 // The animals: who may enter and when, the random draws, the flight with
 // its bonus and crossing rules, the hit display, the bees reaching the hero,
 // and what ends up on the field.
+#include "support/datarows.h"
 #include "support/rulerig.h"
 
 #include <QTest>
@@ -83,8 +84,7 @@ private slots:
     // ticks and a bee every 8; bees are never freed in flight, so after ten
     // their lane is full. OptimalScore grows by 7 or 3 with each.
     void fullRatesLetOneInPerBlockingDistance_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<QList<int>>("entries"); // ticks 0..199
+        test::columns<Group, QList<int>>("group", "entries"); // ticks 0..199
         QList<int> elephants, bees;
         for (int t = 0; t < 200; t += 16)
             elephants << t;
@@ -96,8 +96,7 @@ private slots:
         QTest::newRow("bees from the right") << Group::LeftwardBee << bees;
     }
     void fullRatesLetOneInPerBlockingDistance() {
-        QFETCH(Group, group);
-        QFETCH(QList<int>, entries);
+        const auto [group, entries] = test::fetch<Group, QList<int>>("group", "entries");
         test::MidRunRig rig;
         rig.fake.random.fallback = 0;
         const Lane &l = lane(group);
@@ -208,8 +207,8 @@ private slots:
     // One draw per channel, in channel order, whether the lane is blocked or
     // not: a blocked lane still uses up its draw.
     void oneDrawPerChannel_data() {
-        QTest::addColumn<QList<int>>("blocked");  // channels with an animal near the entry
-        QTest::addColumn<QList<int>>("expected"); // channels that let one in
+        // The channels with an animal near the entry, those that let one in.
+        test::columns<QList<int>, QList<int>>("blocked", "expected");
         QTest::newRow("nothing blocked") << QList<int>{} << QList<int>{1, 3};
         QTest::newRow("lane 1 blocked") << QList<int>{1} << QList<int>{3};
         QTest::newRow("lanes 1 and 3 blocked") << QList<int>{1, 3} << QList<int>{};
@@ -217,8 +216,7 @@ private slots:
         QTest::newRow("all blocked") << QList<int>{1, 2, 3, 4} << QList<int>{};
     }
     void oneDrawPerChannel() {
-        QFETCH(QList<int>, blocked);
-        QFETCH(QList<int>, expected);
+        const auto [blocked, expected] = test::fetch<QList<int>, QList<int>>("blocked", "expected");
         test::MidRunRig rig;
         for (int k : blocked) {
             const Lane &l = Lanes[k];

@@ -3,6 +3,7 @@
 // after-run screen, and the close request during a run.
 #include "platform/textfile.h"
 #include "sound/soundwindow.h"
+#include "support/datarows.h"
 #include "support/gamewindows.h"
 #include "widgets/heldkeys.h"
 
@@ -114,19 +115,15 @@ private slots:
     // In a session that keeps the repeat to itself the player's is never
     // touched.
     void startUpRunAndBackToMenu_data() {
-        QTest::addColumn<bool>("settable");
-        QTest::addColumn<RepeatRate>("whileRunning");
-        QTest::addColumn<int>("sets");
-        QTest::addColumn<bool>("keypad"); // the after-run Enter from the keypad
+        // keypad: the after-run Enter from the keypad
+        test::columns<bool, RepeatRate, int, bool>("settable", "whileRunning", "sets", "keypad");
         QTest::newRow("X11") << true << RepeatRate{250, 33} << 2 << false;
         QTest::newRow("X11, keypad Enter") << true << RepeatRate{250, 33} << 2 << true;
         QTest::newRow("Wayland") << false << RepeatRate{660, 40} << 0 << false;
     }
     void startUpRunAndBackToMenu() {
-        QFETCH(bool, settable);
-        QFETCH(RepeatRate, whileRunning);
-        QFETCH(int, sets);
-        QFETCH(bool, keypad);
+        const auto [settable, whileRunning, sets, keypad] =
+            test::fetch<bool, RepeatRate, int, bool>("settable", "whileRunning", "sets", "keypad");
         test::GameWindows w;
         w.fake.keyboard.settable = settable;
         w.setup().RadioGroup1->setItemIndex(0);
@@ -409,17 +406,13 @@ private slots:
     // A run that earns a bonus shows its grade on the after-run screen, at
     // the grade's left edge and 77 pixels from the window's top, whole.
     void bonusLabelInTheWindow_data() {
-        QTest::addColumn<int>("hits"); // of 100 shots
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("left");
+        test::columns<int, QString, int>("hits", "text", "left"); // hits of 100 shots
         QTest::newRow("Dygtig") << 92 << "Tarvil was: Dygtig  +100 points" << 132;
         QTest::newRow("Hardcore") << 94 << "Tarvil was: Hardcore  +200 points" << 115;
         QTest::newRow("Ultra-Hardcore") << 100 << "Tarvil was: Ultra-Hardcore  +300 points" << 83;
     }
     void bonusLabelInTheWindow() {
-        QFETCH(int, hits);
-        QFETCH(QString, text);
-        QFETCH(int, left);
+        const auto [hits, text, left] = test::fetch<int, QString, int>("hits", "text", "left");
         test::GameWindows w;
         w.setup().RadioGroup1->setItemIndex(2);
         w.fake.waiter.beforeEvents = [&] {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/runclock.h"
+#include "support/datarows.h"
 
 #include <QTest>
 
@@ -11,8 +12,7 @@ private slots:
     // The clock shows 3:04 only in the run's first millisecond, holds 0:01
     // for two seconds and reaches 0:00 at 184 seconds.
     void secondsFollowElapsedTime_data() {
-        QTest::addColumn<quint32>("elapsed");
-        QTest::addColumn<int>("seconds");
+        test::columns<quint32, int>("elapsed", "seconds");
         QTest::newRow("first millisecond") << 0u << 184;
         QTest::newRow("1 ms") << 1u << 183;
         QTest::newRow("1000 ms") << 1000u << 183;
@@ -26,14 +26,12 @@ private slots:
         QTest::newRow("far beyond") << 4000000000u << -3999816;
     }
     void secondsFollowElapsedTime() {
-        QFETCH(quint32, elapsed);
-        QFETCH(int, seconds);
+        const auto [elapsed, seconds] = test::fetch<quint32, int>("elapsed", "seconds");
         QCOMPARE(clockSeconds(elapsed), seconds);
     }
 
     void textIsMinutesAndTwoDigitSeconds_data() {
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QString>("text");
+        test::columns<int, QString>("seconds", "text");
         QTest::newRow("184") << 184 << "3:04";
         QTest::newRow("180") << 180 << "3:00";
         QTest::newRow("65") << 65 << "1:05";
@@ -45,8 +43,7 @@ private slots:
         QTest::newRow("late end never shows below 0:00") << -1 << "0:00";
     }
     void textIsMinutesAndTwoDigitSeconds() {
-        QFETCH(int, seconds);
-        QFETCH(QString, text);
+        const auto [seconds, text] = test::fetch<int, QString>("seconds", "text");
         QCOMPARE(clockText(seconds), text);
     }
 };

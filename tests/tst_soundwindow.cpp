@@ -2,6 +2,7 @@
 // The sound window and the event sounds, on real scheme files in a
 // temporary game folder; playback is recorded by a double.
 #include "sound/soundwindow.h"
+#include "support/datarows.h"
 #include "support/gamewindows.h"
 #include "support/widgetchecks.h"
 
@@ -285,8 +286,7 @@ private slots:
     // not when the window comes back after a message box or a popup; the
     // text stays, and the caret too where the box was not entered.
     void schemeListRefreshedOnEntry_data() {
-        QTest::addColumn<int>("reason");
-        QTest::addColumn<bool>("refreshed");
+        test::columns<int, bool>("reason", "refreshed");
         const std::tuple<const char *, Qt::FocusReason, bool> reasons[] = {
             {"Tab", Qt::TabFocusReason, true},
             {"Backtab", Qt::BacktabFocusReason, true},
@@ -298,8 +298,7 @@ private slots:
             QTest::newRow(name) << int(reason) << refreshed;
     }
     void schemeListRefreshedOnEntry() {
-        QFETCH(int, reason);
-        QFETCH(bool, refreshed);
+        const auto [reason, refreshed] = test::fetch<int, bool>("reason", "refreshed");
         SoundRig rig;
         rig.sound.show();
         QLineEdit *edit = rig.sound.ComboBox1->lineEdit();

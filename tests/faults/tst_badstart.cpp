@@ -11,6 +11,7 @@
 #include "settings/savednotice.h"
 #include "settings/settingsfile.h"
 #include "sound/soundwindow.h"
+#include "support/datarows.h"
 #include "support/gamewindows.h"
 
 #include <QElapsedTimer>
@@ -173,8 +174,7 @@ private slots:
     // a run played, the file left as it was; "Save settings" then writes a
     // whole one that loads without a word. A missing one is written afresh.
     void settingsFile_data() {
-        QTest::addColumn<int>("content");
-        QTest::addColumn<bool>("keptUntilSaved");
+        test::columns<int, bool>("content", "keptUntilSaved");
         QTest::newRow("random bytes") << int(Random) << true;
         // Far larger than any settings file: not read at all.
         QTest::newRow("one 10 MB line") << int(OneLongLine) << true;
@@ -182,8 +182,7 @@ private slots:
         QTest::newRow("missing") << int(Missing) << false;
     }
     void settingsFile() {
-        QFETCH(int, content);
-        QFETCH(bool, keptUntilSaved);
+        const auto [content, keptUntilSaved] = test::fetch<int, bool>("content", "keptUntilSaved");
         const bool cannotOpen = content == Missing || content == OneLongLine;
         test::GameWindows w;
         const QString name = QStringLiteral("setup.ini");
@@ -231,9 +230,7 @@ private slots:
     // enter yet. After the run of 0 points, a table with scores below zero
     // takes it.
     void highScoreFile_data() {
-        QTest::addColumn<int>("content");
-        QTest::addColumn<QString>("message"); // empty: none
-        QTest::addColumn<bool>("runEnters");
+        test::columns<int, QString, bool>("content", "message", "runEnters"); // "": no message
         QTest::newRow("random bytes") << int(Random) << QString() << true;
         QTest::newRow("a score below zero") << int(BelowZero) << QString() << true;
         QTest::newRow("1000 random bytes")
@@ -243,9 +240,8 @@ private slots:
         QTest::newRow("a folder") << int(Folder) << "File access denied" << false;
     }
     void highScoreFile() {
-        QFETCH(int, content);
-        QFETCH(QString, message);
-        QFETCH(bool, runEnters);
+        const auto [content, message, runEnters] =
+            test::fetch<int, QString, bool>("content", "message", "runEnters");
         test::GameWindows w;
         const QString name = QStringLiteral("tarvil.hig");
         place(w, name, content);
@@ -345,9 +341,8 @@ private slots:
     // nothing of it is applied. (In a child process with little memory, so
     // that a fault ends there.)
     void onlyRegularFilesOfSensibleSizeAreRead_data() {
-        QTest::addColumn<int>("file");       // 0 settings, 1 scheme, 2 high scores
-        QTest::addColumn<QString>("target"); // what the name leads to
-        QTest::addColumn<bool>("read");
+        // file: 0 settings, 1 scheme, 2 high scores; target: what the name leads to
+        test::columns<int, QString, bool>("file", "target", "read");
         for (int file : {0, 1, 2}) {
             const char *name = std::array{"settings", "scheme", "high scores"}[file];
             QTest::addRow("%s: endless device", name) << file << "/dev/zero" << false;
@@ -359,9 +354,7 @@ private slots:
         }
     }
     void onlyRegularFilesOfSensibleSizeAreRead() {
-        QFETCH(int, file);
-        QFETCH(QString, target);
-        QFETCH(bool, read);
+        const auto [file, target, read] = test::fetch<int, QString, bool>("file", "target", "read");
         const bool scheme = file == 1;
         test::GameWindows w;
         TSound &sound = *w.context.windows.Sound;

@@ -9,6 +9,7 @@
 #include "settings/settingsfile.h"
 #include "sound/soundwindow.h"
 #include "stats/statswindow.h"
+#include "support/datarows.h"
 #include "support/gamewindows.h"
 
 #include <QTest>
@@ -106,8 +107,7 @@ enum Lock { Permissions, Immutable, Refusing, SyncFailing };
 
 /// A row for each writer, and each of `locks`.
 void addWriters(std::initializer_list<int> locks = {Permissions}) {
-    QTest::addColumn<int>("writer");
-    QTest::addColumn<int>("lock");
+    test::columns<int, int>("writer", "lock");
     const char *writers[] = {"save settings", "statistics flag", "high scores", "cleared scores",
                              "save scheme"};
     const char *lockNames[] = {"", ", immutable folder", ", folder refusing new files",
@@ -216,8 +216,7 @@ private slots:
         addWriters({Permissions, Immutable, Refusing, SyncFailing});
     }
     void writableFileInLockedFolder() {
-        QFETCH(int, writer);
-        QFETCH(int, lock);
+        const auto [writer, lock] = test::fetch<int, int>("writer", "lock");
         const LockedSave save = saveInLockedFolder(writer, 0666, Lock(lock));
         if (!save.lockable)
             QSKIP("chattr +i fails here: the temporary folder's file system has no immutable "
@@ -233,8 +232,7 @@ private slots:
     // A folder has the file's name: the save is refused with the game's
     // message and the folder is left with what it holds.
     void nameTakenByAFolder_data() {
-        QTest::addColumn<int>("writer");
-        QTest::addColumn<QString>("message");
+        test::columns<int, QString>("writer", "message");
         const QString denied = QStringLiteral("File access denied");
         QTest::newRow("save settings") << int(SaveSettings) << denied;
         // The flag reads the file before it writes it.
@@ -245,8 +243,7 @@ private slots:
         QTest::newRow("save scheme") << int(SaveScheme) << denied;
     }
     void nameTakenByAFolder() {
-        QFETCH(int, writer);
-        QFETCH(QString, message);
+        const auto [writer, message] = test::fetch<int, QString>("writer", "message");
         test::TempGameDir game;
         Rig rig(game.programDir());
         rig.oldAndNew(writer);
