@@ -312,7 +312,7 @@ private slots:
     // only then the menu.
     void startUpOrder() {
         test::GameWindows w;
-        const QString settings = w.folder.dir.filePath(QStringLiteral("setup.ini"));
+        const QString settings = w.folder.path(QStringLiteral("setup.ini"));
         QList<QByteArray> lines = readTextLines(settings, QString());
         QCOMPARE(lines.size(), 51);
         for (int e = 1; e <= 12; ++e)

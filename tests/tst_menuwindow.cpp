@@ -276,7 +276,7 @@ private slots:
     // A missing high-score file is reported; the menu stays usable.
     void missingHighScoreFile() {
         test::GameWindows w;
-        QFile::remove(w.folder.dir.filePath(QStringLiteral("tarvil.hig")));
+        QFile::remove(w.folder.path(QStringLiteral("tarvil.hig")));
         test::whenModal([&](QWidget *) {
             QTRY_COMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
             w.menu().Button1Click();
@@ -311,7 +311,7 @@ private slots:
         saveHundreds(w);
         const QString file = QStringLiteral("tarvil.hig");
         if (!row.fileThere)
-            QFile::remove(w.folder.dir.filePath(file));
+            QFile::remove(w.folder.path(file));
         const QByteArray old = w.folder.read(file);
         test::answerModal(row.answer);
         w.menu().Button9Click();

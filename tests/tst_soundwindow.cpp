@@ -44,9 +44,7 @@ struct SoundRig {
         sound.SaveDialog1.reset(save);
     }
     void writeFile(const QString &name, const QByteArray &bytes) const {
-        QFile f(dir.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        QVERIFY(w.folder.write(name, bytes));
     }
 };
 

@@ -165,7 +165,7 @@ private slots:
         const auto [label, gesture, toggled] =
             test::fetch<int, test::Gesture, bool>("label", "gesture", "toggled");
         Rig rig;
-        const QString path = rig.w.folder.dir.filePath(QStringLiteral("setup.ini"));
+        const QString path = rig.w.folder.path(QStringLiteral("setup.ini"));
         const QList<QByteArray> before = readTextLines(path, QString());
         rig.open(12);
         const bool checked = rig.stats.CheckBox1->isChecked();
@@ -184,7 +184,7 @@ private slots:
     // as it was in memory.
     void unreadableFileStillOpens() {
         Rig rig;
-        QFile::remove(rig.w.folder.dir.filePath(QStringLiteral("tarvil.hig")));
+        QFile::remove(rig.w.folder.path(QStringLiteral("tarvil.hig")));
         rig.open(2);
         QVERIFY(rig.stats.isVisible());
         QCOMPARE(rig.w.fake.messages.texts, QStringList{QStringLiteral("File not found")});

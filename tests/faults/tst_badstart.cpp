@@ -64,46 +64,28 @@ enum Content { Missing, Empty, Random, OneLongLine, Folder, ShortRandom, Megabyt
 /// Puts `content` in place of `name` in the game folder; returns the bytes
 /// it holds (nothing for a missing file or a folder).
 QByteArray place(test::GameWindows &w, const QString &name, int content) {
-    const QString path = w.folder.dir.filePath(name);
-    QFile::remove(path);
-    QByteArray bytes;
-    switch (content) {
-    case Empty:
-        break;
-    case Random:
-        bytes = randomBytes(name == QLatin1String("tarvil.hig") ? 2520 : 4096, 7);
-        break;
-    case ShortRandom:
-        bytes = randomBytes(1000, 11);
-        break;
-    case OneLongLine:
-        bytes = QByteArray(10 * 1024 * 1024, '7');
-        break;
-    case MegabyteLine:
-        bytes = QByteArray(1024 * 1024, '7');
-        break;
-    case BelowZero: { // the shipped table, its last entry with -5 points
-        std::array<HighScoreEntry, 10> table;
-        table.fill(DefaultEntry());
-        table[9][HighScoreEntry::RunScore] = -5;
-        bytes = encodeHighScores(table.data());
-        break;
-    }
-    case Folder:
+    QFile::remove(w.folder.path(name));
+    if (content == Folder)
         QDir(w.folder.dir.path()).mkpath(name + QStringLiteral("/inside"));
-        return bytes;
-    case Missing:
-        return bytes;
-    }
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
+    if (content == Folder || content == Missing)
+        return {};
+    std::array<HighScoreEntry, 10> table; // the shipped one, its last entry with -5 points
+    table.fill(DefaultEntry());
+    table[9][HighScoreEntry::RunScore] = -5;
+    const int randomSize = name == QLatin1String("tarvil.hig") ? 2520 : 4096;
+    const QByteArray bytes = content == Random         ? randomBytes(randomSize, 7)
+                             : content == ShortRandom  ? randomBytes(1000, 11)
+                             : content == OneLongLine  ? QByteArray(10 * 1024 * 1024, '7')
+                             : content == MegabyteLine ? QByteArray(1024 * 1024, '7')
+                             : content == BelowZero    ? encodeHighScores(table.data())
+                                                       : QByteArray();
+    w.folder.write(name, bytes);
     return bytes;
 }
 
 /// What is at `name` now: its bytes, "(missing)" or "(folder)".
 QByteArray whatIsAt(test::GameWindows &w, const QString &name) {
-    const QFileInfo info(w.folder.dir.filePath(name));
+    const QFileInfo info(w.folder.path(name));
     if (info.isDir())
         return QByteArrayLiteral("(folder)");
     return test::fileBytes(info.filePath()).value_or(QByteArrayLiteral("(missing)"));
@@ -145,16 +127,6 @@ int startPlayAndQuit(test::GameWindows &w, const std::function<void()> &atStart,
     test::whenModal(onModal);
     QTest::keyClick(&w.game(), Qt::Key_Return); // the after-run screen's Enter
     return menus;
-}
-
-/// Answers the next modal window with `action`, then closes it.
-void whenOpenThenClose(const std::function<void(QDialog *)> &action) {
-    test::whenModal([action](QWidget *modal) {
-        auto *dialog = static_cast<QDialog *>(modal);
-        action(dialog);
-        if (dialog->isVisible())
-            dialog->done(0);
-    });
 }
 
 class ScriptedSaveChooser final : public FileChooser {
@@ -205,7 +177,7 @@ private slots:
                 if (keptUntilSaved)
                     QCOMPARE(whatIsAt(w, name), bytes);
                 // The player saves: a whole file of 51 lines.
-                whenOpenThenClose([](QDialog *) {});
+                test::answerModal<QDialog>([](QDialog &) {});
                 w.errors.guard([&] { w.menu().Button8Click(); });
             });
         QCOMPARE(menus, 2);
@@ -277,7 +249,7 @@ private slots:
                     QCOMPARE(whatIsAt(w, name), before);
                 }
                 // The player clears the scores.
-                whenOpenThenClose([&w](QDialog *) { w.context.windows.Form7->Button1->click(); });
+                test::answerModal<TForm7>([](TForm7 &clear) { clear.Button1->click(); });
                 w.menu().Button9Click();
             },
             &others);
@@ -306,8 +278,8 @@ private slots:
             w,
             [&] {
                 QCOMPARE(w.fake.messages.texts, QStringList());
-                whenOpenThenClose([&](QDialog *modal) {
-                    QCOMPARE(modal, &sound);
+                test::answerModal<TSound>([&](TSound &modal) {
+                    QCOMPARE(&modal, &sound);
                     sound.ComboBox1->setCurrentIndex(0); // picked from the list
                     QCOMPARE(sound.ComboBox1->currentText(), QStringLiteral("default.snd"));
                     emit sound.ComboBox1->activated(0);
@@ -324,7 +296,7 @@ private slots:
             },
             [&] {
                 QCOMPARE(whatIsAt(w, QStringLiteral("default.snd")), bytes);
-                whenOpenThenClose([&](QDialog *) { sound.Button13->click(); });
+                test::answerModal<TSound>([](TSound &sound) { sound.Button13->click(); });
                 w.menu().Button2Click();
             });
         QCOMPARE(menus, 2);
@@ -362,7 +334,7 @@ private slots:
                                                        QFile::ExeOwner | QFile::ReadOther |
                                                        QFile::ExeOther);
         const QString name = QStringList{"setup.ini", "odd.snd", "tarvil.hig"}.at(file);
-        const QString path = w.folder.dir.filePath(name);
+        const QString path = w.folder.path(name);
         QFile::remove(path);
         if (target == QLatin1String("(pipe)")) {
             QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);

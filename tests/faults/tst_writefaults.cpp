@@ -271,12 +271,7 @@ private slots:
         QVERIFY(!old.isEmpty() && old != fresh);
         const QString file = rig.file(writer);
         const test::KillTally tally = test::killDuringSaves(
-            200, file, old, fresh,
-            [&] {
-                QFile f(file);
-                if (f.open(QIODevice::WriteOnly))
-                    f.write(old);
-            },
+            200, file, old, fresh, [&] { game.write(fileOf(writer), old); },
             [&rig, writer](int i) { rig.save(writer, i % 2 == 0); });
         qInfo("seed %u: old %d, new %d, broken %d; folder holds %s", tally.seed, tally.old,
               tally.fresh, tally.broken, qPrintable(rig.entries().join(QLatin1Char(' '))));

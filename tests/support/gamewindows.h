@@ -11,11 +11,11 @@
 #include "settings/difficultywindow.h"
 #include "settings/savednotice.h"
 #include "stats/statswindow.h"
+#include "tempgame.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -25,13 +25,12 @@ namespace krumlix::test {
 
 /// A game folder of its own holding the shipped files, with the statistics
 /// left closed after a run unless a test opens them.
-struct GameFolder {
-    QTemporaryDir dir;
+struct GameFolder : TempGameDir {
     GameFolder() {
         for (const char *file : {"settings/default/setup.ini", "highscore/default/tarvil.hig"})
             QFile::copy(QStringLiteral(KRUMLIX_SOURCE_DIR "/") + QLatin1String(file),
-                        dir.filePath(QFileInfo(QLatin1String(file)).fileName()));
-        QFile settings(dir.filePath(QStringLiteral("setup.ini")));
+                        path(QFileInfo(QLatin1String(file)).fileName()));
+        QFile settings(path(QStringLiteral("setup.ini")));
         if (settings.open(QIODevice::ReadWrite)) {
             QByteArray text = settings.readAll();
             text.chop(3); // the last line, the statistics flag
@@ -39,12 +38,6 @@ struct GameFolder {
             settings.resize(0);
             settings.write(text);
         }
-    }
-    QString programDir() const { return dir.path() + QLatin1Char('/'); }
-    /// A file of the folder as it is now; empty when it cannot be read.
-    QByteArray read(const QString &name) const {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
