@@ -16,28 +16,12 @@ using namespace krumlix;
 
 namespace {
 
-/// Answers the file dialogs as a player would, or cancels.
-class ScriptedChooser final : public FileChooser {
-public:
-    bool execute() override {
-        ++shown;
-        offered << fileName;
-        if (answer.isEmpty())
-            return false;
-        fileName = answer;
-        return true;
-    }
-    QString answer;
-    QStringList offered;
-    int shown = 0;
-};
-
 struct SoundRig {
     test::GameWindows w;
     QTemporaryDir &dir = w.folder.dir;
     TSound &sound = *w.context.windows.Sound;
-    ScriptedChooser *open = new ScriptedChooser;
-    ScriptedChooser *save = new ScriptedChooser;
+    test::ScriptedChooser *open = new test::ScriptedChooser;
+    test::ScriptedChooser *save = new test::ScriptedChooser;
 
     SoundRig() {
         sound.OpenDialog1.reset(open);

@@ -129,14 +129,6 @@ int startPlayAndQuit(test::GameWindows &w, const std::function<void()> &atStart,
     return menus;
 }
 
-class ScriptedSaveChooser final : public FileChooser {
-public:
-    bool execute() override {
-        fileName = QStringLiteral("default.snd");
-        return true;
-    }
-};
-
 } // namespace
 
 class BadStartTest : public QObject {
@@ -271,7 +263,7 @@ private slots:
     void schemeFileOfRandomBytes() {
         test::GameWindows w;
         TSound &sound = *w.context.windows.Sound;
-        sound.SaveDialog1 = std::make_unique<ScriptedSaveChooser>();
+        sound.SaveDialog1 = std::make_unique<test::ScriptedChooser>(QStringLiteral("default.snd"));
         const QByteArray bytes = place(w, QStringLiteral("default.snd"), Random);
         const QList<QByteArray> lines = splitTextLines(bytes);
         const int menus = startPlayAndQuit(

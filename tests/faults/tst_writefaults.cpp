@@ -20,15 +20,6 @@ using namespace krumlix;
 
 namespace {
 
-/// The "Save scheme as..." dialog, answered with a name every time.
-class NamingChooser final : public FileChooser {
-public:
-    bool execute() override {
-        fileName = QStringLiteral("/elsewhere/mine.snd");
-        return true;
-    }
-};
-
 enum Writer { SaveSettings, StatsFlag, HighScores, ClearedScores, SaveScheme };
 
 /// The file each writer writes.
@@ -46,7 +37,8 @@ struct Rig {
 
     explicit Rig(const QString &programDir) : dir(programDir) {
         w.shared.ProgramDir = programDir;
-        sound.SaveDialog1 = std::make_unique<NamingChooser>();
+        sound.SaveDialog1 =
+            std::make_unique<test::ScriptedChooser>(QStringLiteral("/elsewhere/mine.snd"));
         for (int e = 1; e <= 10; ++e)
             w.shared.HighScoreTable[e] = DefaultEntry();
     }

@@ -10,6 +10,7 @@
 #include "modalwatchdog.h"
 #include "settings/difficultywindow.h"
 #include "settings/savednotice.h"
+#include "sound/filechooser.h"
 #include "stats/statswindow.h"
 #include "tempgame.h"
 
@@ -39,6 +40,24 @@ struct GameFolder : TempGameDir {
             settings.write(text);
         }
     }
+};
+
+/// Answers the file dialogs with `answer` as a player would, or cancels
+/// while it is empty; records the names it was offered.
+class ScriptedChooser final : public FileChooser {
+public:
+    explicit ScriptedChooser(QString answer = {}) : answer(std::move(answer)) {}
+    bool execute() override {
+        ++shown;
+        offered << fileName;
+        if (answer.isEmpty())
+            return false;
+        fileName = answer;
+        return true;
+    }
+    QString answer;
+    QStringList offered;
+    int shown = 0;
 };
 
 struct GameWindows {
