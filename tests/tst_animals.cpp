@@ -263,8 +263,7 @@ private slots:
             << Flight{Group::LeftwardElephant, 38, 352, 60, 220, QRect(0, 60, 80, 46)};
     }
     void elephantFlight() {
-        QFETCH(Flight, row);
-        const auto [group, lose3Tick, lose3X, lose2Tick, lose2X, exit] = row;
+        const auto [group, lose3Tick, lose3X, lose2Tick, lose2X, exit] = test::fetch<Flight>("row");
         test::MidRunRig rig;
         rig.letInNextTick({group});
         const Lane &l = lane(group);
@@ -354,8 +353,8 @@ private slots:
     // what they left behind is black.
     void animalsDrawnInTheirLanes_data() { lookRows(); }
     void animalsDrawnInTheirLanes() {
-        QFETCH(Look, row);
-        const auto [group, wingDown, downY, wingUp, upY, laneBottom, aim, ticks, hitSize] = row;
+        const auto [group, wingDown, downY, wingUp, upY, laneBottom, aim, ticks, hitSize] =
+            test::fetch<Look>("row");
         const int laneTop = downY;
         RuleRig rig;
         QVERIFY(!test::allBlack(rig.sprites.image(wingDown)));
@@ -404,8 +403,8 @@ private slots:
             << ShotShown{4, 5, 6, true, Sprite::skud5, places[4]};
     }
     void shotShownForOneTick() {
-        QFETCH(ShotShown, row);
-        const auto [fireAim, aimAtTick, aimAfterTick, fireAgain, shot, at] = row;
+        const auto [fireAim, aimAtTick, aimAfterTick, fireAgain, shot, at] =
+            test::fetch<ShotShown>("row");
         RuleRig rig;
         QVERIFY(!test::allBlack(rig.sprites.image(shot)));
         rig.prepareMidRun();

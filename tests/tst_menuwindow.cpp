@@ -6,6 +6,7 @@
 #include "highscore/mailinstructions.h"
 #include "highscore/nameentry.h"
 #include "stats/statswindow.h"
+#include "support/datarows.h"
 #include "support/gamewindows.h"
 #include "support/modalwatchdog.h"
 #include "support/tempgame.h"
@@ -433,8 +434,7 @@ private slots:
         QTest::newRow("Stats, Enter on OK") << KeyRow{"Stats", Qt::Key_Return, "OK", false};
     }
     void keysInTheWindows() {
-        QFETCH(KeyRow, row);
-        const auto [window, key, button, stayOpen, repeats] = row;
+        const auto [window, key, button, stayOpen, repeats] = test::fetch<KeyRow>("row");
         HeldKeys heldKeys;
         qApp->installEventFilter(&heldKeys);
         test::GameWindows w;

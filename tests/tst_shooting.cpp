@@ -162,8 +162,7 @@ private slots:
             << Search{Group::LeftwardBee, 7, {2, 500, 1, 4, 400, 1, 8, 400, 1, 9, 380, -1}, 4};
     }
     void searchWithinGroup() {
-        QFETCH(Search, row);
-        const auto &[group, aim, layout, expected] = row;
+        const auto &[group, aim, layout, expected] = test::fetch<Search>("row");
         test::MidRunRig rig(aim);
         for (qsizetype i = 0; i < layout.size(); i += 3)
             rig.place(group, layout[i], layout[i + 1], layout[i + 2]);
@@ -272,8 +271,7 @@ private slots:
         QTest::newRow("right from 6") << Turn{6, right, false, 7, hero7};
     }
     void turning() {
-        QFETCH(Turn, row);
-        const auto [start, key, shotOnScreen, expected, hero] = row;
+        const auto [start, key, shotOnScreen, expected, hero] = test::fetch<Turn>("row");
         test::MidRunRig rig;
         rig.turnTo(start);
         if (shotOnScreen) {

@@ -69,8 +69,7 @@ private slots:
             << Keeping{"abc"_ba, "abcd"_ba, "abc"_ba, "d"_ba};
     }
     void keeps() {
-        QFETCH(Keeping, row);
-        const auto [events, plays, held, streamed] = row;
+        const auto [events, plays, held, streamed] = test::fetch<Keeping>("row");
         SoundStore store(3 * UnitBytes);
         std::set<QByteArray> eventFiles;
         for (char name : events)

@@ -14,9 +14,12 @@ template <typename... T, typename... Name> void columns(Name... names) {
 }
 
 /// The current row's values of the named columns, for a structured binding:
-/// const auto [a, b] = fetch<int, bool>("a", "b").
-template <typename... T, typename... Name> std::tuple<T...> fetch(Name... names) {
-    return {*static_cast<T *>(QTest::qData(names, qMetaTypeId<T>()))...};
+/// const auto [a, b] = fetch<int, bool>("a", "b"); of one column, its value.
+template <typename... T, typename... Name> auto fetch(Name... names) {
+    if constexpr (sizeof...(T) == 1)
+        return (*static_cast<T *>(QTest::qData(names, qMetaTypeId<T>())), ...);
+    else
+        return std::tuple<T...>{*static_cast<T *>(QTest::qData(names, qMetaTypeId<T>()))...};
 }
 
 } // namespace krumlix::test
