@@ -5,6 +5,7 @@
 #include "sound/soundwindow.h"
 #include "support/datarows.h"
 #include "support/gamewindows.h"
+#include "support/widgetchecks.h"
 #include "widgets/heldkeys.h"
 
 #include <QElapsedTimer>
@@ -16,9 +17,14 @@ using namespace krumlix;
 
 namespace {
 
-/// The right edge of a label inside its readout box.
-int rightEdge(const QLabel *label) {
-    return label->geometry().x() + label->geometry().width();
+/// Plays a run at `level`, started from the menu with `key`; `eachTick`
+/// runs in the wait of every tick.
+void playRun(test::GameWindows &w, int level, Qt::Key key, std::function<void()> eachTick) {
+    w.setup().RadioGroup1->setItemIndex(level);
+    w.fake.waiter.beforeEvents = std::move(eachTick);
+    test::whenModal([key](QWidget *modal) { QTest::keyClick(modal, key); });
+    w.game().show();
+    QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
 }
 
 /// A key-down as the window system delivers it, first or repeated, or its
@@ -79,11 +85,11 @@ private slots:
         QVERIFY(!(game.windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(game.PaintBox1->geometry(), QRect(0, 56, 640, 400));
         QCOMPARE(game.Label1->text(), QStringLiteral("3:03"));
-        QCOMPARE(rightEdge(game.Label1), 147);
+        QCOMPARE(test::rightEdge(game.Label1), 147);
         QCOMPARE(game.Label2->text(), QStringLiteral("0"));
-        QCOMPARE(rightEdge(game.Label2), 162);
+        QCOMPARE(test::rightEdge(game.Label2), 162);
         QCOMPARE(game.Label35->text(), QStringLiteral("0,00"));
-        QCOMPARE(rightEdge(game.Label35), 202);
+        QCOMPARE(test::rightEdge(game.Label35), 202);
         QCOMPARE(game.Label53->text(), QStringLiteral("Press Enter to Continue"));
         QVERIFY(!game.Label53->isHidden());
         QVERIFY(game.Label56->isHidden());
@@ -357,17 +363,13 @@ private slots:
     // and leaves the window open.
     void closeRequestDuringRunEndsRun() {
         test::GameWindows w;
-        w.setup().RadioGroup1->setItemIndex(0);
         bool closeTried = false;
-        w.fake.waiter.beforeEvents = [&] {
+        playRun(w, 0, Qt::Key_Space, [&] {
             if (!closeTried && w.game().Label1->text() == QStringLiteral("2:00")) {
                 closeTried = true;
                 QVERIFY(!w.game().close());
             }
-        };
-        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Space); });
-        w.game().show();
-        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
+        });
         QVERIFY(closeTried);
         QVERIFY(w.game().isVisible());
         QCOMPARE(w.game().game().StopFlag, Flag::Raised);
@@ -379,9 +381,8 @@ private slots:
     // comma, every right edge kept.
     void readoutsDuringRun() {
         test::GameWindows w;
-        w.setup().RadioGroup1->setItemIndex(0);
         QString hitrateShown;
-        w.fake.waiter.beforeEvents = [&] {
+        playRun(w, 0, Qt::Key_A, [&] {
             const QString clock = w.game().Label1->text();
             if (clock == QStringLiteral("2:50")) {
                 w.shared.ShotCount = 3;
@@ -390,15 +391,12 @@ private slots:
             } else if (clock == QStringLiteral("2:49")) {
                 hitrateShown = w.game().Label35->text();
                 QCOMPARE(w.game().Label2->text(), QStringLiteral("-1234"));
-                QCOMPARE(rightEdge(w.game().Label2), 162);
-                QCOMPARE(rightEdge(w.game().Label35), 202);
-                QCOMPARE(rightEdge(w.game().Label1), 147);
+                QCOMPARE(test::rightEdge(w.game().Label2), 162);
+                QCOMPARE(test::rightEdge(w.game().Label35), 202);
+                QCOMPARE(test::rightEdge(w.game().Label1), 147);
                 QTest::keyClick(&w.game(), Qt::Key_Escape);
             }
-        };
-        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_A); });
-        w.game().show();
-        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
+        });
         QCOMPARE(hitrateShown, QStringLiteral("66,67"));
         QCOMPARE(w.game().game().StopFlag, Flag::Raised);
     }
@@ -414,16 +412,12 @@ private slots:
     void bonusLabelInTheWindow() {
         const auto [hits, text, left] = test::fetch<int, QString, int>("hits", "text", "left");
         test::GameWindows w;
-        w.setup().RadioGroup1->setItemIndex(2);
-        w.fake.waiter.beforeEvents = [&] {
+        playRun(w, 2, Qt::Key_A, [&] {
             if (w.game().Label1->text() == QStringLiteral("1:00")) {
                 w.shared.ShotCount = 100;
                 w.shared.MissCount = 100 - hits;
             }
-        };
-        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_A); });
-        w.game().show();
-        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
+        });
         QLabel *label = w.game().Label56;
         QVERIFY(label->isVisible());
         QCOMPARE(label->text(), text);

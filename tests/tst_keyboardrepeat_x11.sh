@@ -12,11 +12,6 @@ game_folder=$(cd "$(dirname "$1")" && pwd)
 xkb_rate=$2
 work=$(mktemp -d)
 . "$(dirname "${BASH_SOURCE[0]}")/e2e/play.sh"
-cleanup() {
-    [ -n "${game:-}" ] && kill -KILL "$game" 2>/dev/null
-    stop_desktop
-    rm -rf "$work"
-}
 trap cleanup EXIT
 start_xvfb || exit 1
 start_xfwm4 || exit 1

@@ -10,9 +10,10 @@ failures=0 passes=0
 fail() { echo "FAIL: $case_name: $*"; failures=$((failures + 1)); case_failed=1; }
 ok() { echo "ok: $case_name: $*"; }
 summary() { echo "$1: $passes passed, $failures failed"; [ $failures -eq 0 ]; }
-# Ends what the test started (by the ids it kept) and removes its folder.
+# Ends what the test started (by the ids it kept; the game at once, however
+# stuck) and removes its folder.
 cleanup() {
-    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
+    [ -n "${game:-}" ] && kill -KILL "$game" 2>/dev/null
     [ -n "${recorder:-}" ] && kill "$recorder" 2>/dev/null
     stop_desktop
     rm -rf "$work"

@@ -15,6 +15,11 @@ inline bool rendersPlainly(const QLabel *label) {
     return label->sizeHint().width() + 2 >= characters;
 }
 
+/// The right edge of a control in its parent, where a readout is aligned.
+inline int rightEdge(const QWidget *control) {
+    return control->geometry().x() + control->width();
+}
+
 /// The ways a player's mouse meets a control.
 enum class Gesture { Click, DoubleClick, TwoClicks, RightClick, ReleaseOutside };
 
