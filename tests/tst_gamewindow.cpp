@@ -5,7 +5,6 @@
 #include "sound/soundwindow.h"
 #include "support/datarows.h"
 #include "support/gamewindows.h"
-#include "support/widgetchecks.h"
 #include "widgets/heldkeys.h"
 
 #include <QElapsedTimer>

@@ -4,7 +4,6 @@
 #include "info/ruleswindow.h"
 #include "support/datarows.h"
 #include "support/gamewindows.h"
-#include "support/widgetchecks.h"
 
 #include <QRegularExpression>
 #include <QScrollBar>

@@ -8,9 +8,7 @@
 #include "stats/statswindow.h"
 #include "support/datarows.h"
 #include "support/gamewindows.h"
-#include "support/modalwatchdog.h"
 #include "support/tempgame.h"
-#include "support/widgetchecks.h"
 #include "widgets/heldkeys.h"
 
 #include <QLineEdit>

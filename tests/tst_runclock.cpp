@@ -32,14 +32,11 @@ private slots:
 
     void textIsMinutesAndTwoDigitSeconds_data() {
         test::columns<int, QString>("seconds", "text");
-        QTest::newRow("184") << 184 << "3:04";
-        QTest::newRow("180") << 180 << "3:00";
-        QTest::newRow("65") << 65 << "1:05";
-        QTest::newRow("60") << 60 << "1:00";
-        QTest::newRow("59") << 59 << "0:59";
-        QTest::newRow("10") << 10 << "0:10";
-        QTest::newRow("9") << 9 << "0:09";
-        QTest::newRow("0") << 0 << "0:00";
+        const std::pair<int, const char *> texts[] = {{184, "3:04"}, {180, "3:00"}, {65, "1:05"},
+                                                      {60, "1:00"},  {59, "0:59"},  {10, "0:10"},
+                                                      {9, "0:09"},   {0, "0:00"}};
+        for (const auto &[seconds, text] : texts)
+            QTest::addRow("%d", seconds) << seconds << QString::fromLatin1(text);
         QTest::newRow("late end never shows below 0:00") << -1 << "0:00";
     }
     void textIsMinutesAndTwoDigitSeconds() {

@@ -4,7 +4,6 @@
 #include "sound/soundwindow.h"
 #include "support/datarows.h"
 #include "support/gamewindows.h"
-#include "support/widgetchecks.h"
 
 #include <QFile>
 #include <QFileDialog>

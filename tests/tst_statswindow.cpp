@@ -6,7 +6,6 @@
 #include "stats/statswindow.h"
 #include "support/datarows.h"
 #include "support/gamewindows.h"
-#include "support/widgetchecks.h"
 
 #include <QTest>
 
