@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/jpegimage.h"
 #include "support/datarows.h"
+#include "support/tempgame.h"
 #include "widgets/picture.h"
 
 #include <QColor>
@@ -283,23 +284,18 @@ private slots:
     }
 
     void loadsFiles() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("quarters.jpg"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(colourPicture());
-        file.close();
+        test::TempGameDir dir;
+        const QString path = dir.path(QStringLiteral("quarters.jpg"));
+        QVERIFY(dir.write(QStringLiteral("quarters.jpg"), colourPicture()));
         QString error;
         QCOMPARE(loadJpeg(path, &error).size(), QSize(64, 48));
         QVERIFY(error.isEmpty());
 
-        const QString missing = dir.filePath(QStringLiteral("missing.jpg"));
+        const QString missing = dir.path(QStringLiteral("missing.jpg"));
         QVERIFY(loadJpeg(missing, &error).isNull());
         QVERIFY2(error.startsWith(QStringLiteral("Cannot open ") + missing), qPrintable(error));
 
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(colourPicture().left(300));
-        file.close();
+        QVERIFY(dir.write(QStringLiteral("quarters.jpg"), colourPicture().left(300)));
         QVERIFY(loadJpeg(path, &error).isNull());
         QVERIFY2(error.startsWith(path + QStringLiteral(": ")), qPrintable(error));
     }

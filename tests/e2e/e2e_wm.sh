@@ -89,9 +89,9 @@ window_manager_and_buttons() {
     ok "WM manages the windows; menu: $menu_hints; game window: $game_hints"
 }
 
-# Sets, for the game window where it stands: prompt, the area of the
-# after-run prompt; upper, where the hero facing up or half left stands,
-# black when he aims low.
+# Sets, for the game window where it stands, prompt (which prompt_shown
+# reads), the area of the after-run prompt, and upper, where the hero facing
+# up or half left stands, black when he aims low.
 game_window_areas() {
     window_at "$(window_id '^Krumlix$')"
     prompt="white $((X + 181)) $((Y + 117)) 281 29"
@@ -106,7 +106,6 @@ minimise_and_restore_through_a_cycle() {
     start_game || return
     local menu; menu=$(window_id '^Welcome to Krumlix$')
     local game_window; game_window=$(window_id '^Krumlix$')
-    local prompt upper
     game_window_areas
 
     minimise_restore_twice "$menu" "the menu at start-up"
@@ -176,7 +175,6 @@ held_keys() {
     start_game || return
     [ "$("$xkb_rate")" = "250 33" ] || fail "repeat while running: $("$xkb_rate")"
     local menu; menu=$(window_id '^Welcome to Krumlix$')
-    local prompt upper
     game_window_areas
     xdotool windowactivate --sync "$menu" 2>/dev/null
     xdotool keydown Return; sleep 1.5; xdotool keyup Return
@@ -213,7 +211,6 @@ own_repeats_in_a_wayland_session() {
     local repeat; repeat=$("$xkb_rate")
     [ "$repeat" = "600 40" ] || fail "the player's repeat changed at start-up: $repeat"
     local menu; menu=$(window_id '^Welcome to Krumlix$')
-    local prompt upper
     game_window_areas
     xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool key Return
     wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return; }

@@ -322,9 +322,7 @@ private slots:
         const bool scheme = file == 1;
         test::GameWindows w;
         TSound &sound = *w.context.windows.Sound;
-        QFile::setPermissions(w.folder.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                       QFile::ExeOwner | QFile::ReadOther |
-                                                       QFile::ExeOther);
+        ::chmod(QFile::encodeName(w.folder.dir.path()).constData(), 0705);
         const QString name = QStringList{"setup.ini", "odd.snd", "tarvil.hig"}.at(file);
         const QString path = w.folder.path(name);
         QFile::remove(path);
@@ -456,10 +454,7 @@ private slots:
         QCOMPARE(w.fake.messages.texts.size(), 1);
         QElapsedTimer clock;
         qint64 shownAfter = -1;
-        test::whenModal([&](QWidget *modal) {
-            shownAfter = clock.elapsed();
-            static_cast<QDialog *>(modal)->done(0);
-        });
+        test::answerModal<QDialog>([&](QDialog &) { shownAfter = clock.elapsed(); });
         clock.start();
         DialogMessageBox().show(QStringLiteral("Krumlix"), w.fake.messages.texts.first());
         QVERIFY(shownAfter >= 0);
