@@ -2,7 +2,6 @@
 // The animals: who may enter and when, the random draws, the flight with
 // its bonus and crossing rules, the hit display, the bees reaching the hero,
 // and what ends up on the field.
-#include "support/datarows.h"
 #include "support/rulerig.h"
 
 #include <QTest>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The difficulty window and the settings-saved notice.
 #include "settings/presetrates.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 
 #include <QLineEdit>

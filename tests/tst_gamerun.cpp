@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs under the virtual clock, without windows.
-#include "support/datarows.h"
 #include "support/rulerig.h"
 
 #include <QTest>

@@ -3,7 +3,6 @@
 // after-run screen, and the close request during a run.
 #include "platform/textfile.h"
 #include "sound/soundwindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 #include "widgets/heldkeys.h"
 

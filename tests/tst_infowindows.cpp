@@ -2,7 +2,6 @@
 // The rules and about windows, and the way to the maker's web page.
 #include "info/aboutwindow.h"
 #include "info/ruleswindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 
 #include <QRegularExpression>

@@ -6,7 +6,6 @@
 #include "highscore/mailinstructions.h"
 #include "highscore/nameentry.h"
 #include "stats/statswindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 #include "support/tempgame.h"
 #include "widgets/heldkeys.h"

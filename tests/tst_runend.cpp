@@ -2,7 +2,6 @@
 // The end of a run: the bonus grades, the period scores of a run that ended
 // early, the count-up of the bonus, the keys of the after-run screen and the
 // hand-over to the menu and the next run.
-#include "support/datarows.h"
 #include "support/rulerig.h"
 
 #include <QTest>

@@ -5,7 +5,6 @@
 // ratio from the offscreen screen's own "dpr".
 #include "game/field.h"
 #include "info/ruleswindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 #include "widgets/picture.h"
 

@@ -6,7 +6,6 @@
 #include "settings/settingsfile.h"
 #include "sound/soundwindow.h"
 #include "stats/statswindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 #include "support/tempgame.h"
 

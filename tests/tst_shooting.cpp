@@ -2,7 +2,6 @@
 // Aiming and shooting: the elephant hit windows with their points and
 // counters, the order of the searches, the bees, misses, turning at the
 // limits and the keys that end a run.
-#include "support/datarows.h"
 #include "support/rulerig.h"
 
 #include <QPainter>

@@ -2,7 +2,6 @@
 // The sound window and the event sounds, on real scheme files in a
 // temporary game folder; playback is recorded by a double.
 #include "sound/soundwindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 
 #include <QFile>

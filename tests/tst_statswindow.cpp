@@ -4,7 +4,6 @@
 #include "highscore/highscorefile.h"
 #include "platform/textfile.h"
 #include "stats/statswindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 
 #include <QTest>

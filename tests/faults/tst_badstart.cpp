@@ -11,7 +11,6 @@
 #include "settings/savednotice.h"
 #include "settings/settingsfile.h"
 #include "sound/soundwindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 
 #include <QElapsedTimer>

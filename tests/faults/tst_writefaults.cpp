@@ -9,7 +9,6 @@
 #include "settings/settingsfile.h"
 #include "sound/soundwindow.h"
 #include "stats/statswindow.h"
-#include "support/datarows.h"
 #include "support/gamewindows.h"
 
 #include <QTest>

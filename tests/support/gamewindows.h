@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/windows.h"
+#include "datarows.h"
 #include "fakes.h"
 #include "game/gamewindow.h"
 #include "highscore/highscorefile.h"

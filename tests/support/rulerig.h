@@ -4,6 +4,7 @@
 // the helpers that read the field's pixels.
 #pragma once
 
+#include "datarows.h"
 #include "fakes.h"
 #include "game/gamehost.h"
 #include "game/gamerun.h"
