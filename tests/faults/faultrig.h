@@ -36,25 +36,6 @@
 
 namespace krumlix::test {
 
-/// The messages the game gives for a failing file operation or number.
-inline bool isGameMessage(const QString &text) {
-    static const QStringList fixed{
-        QStringLiteral("File not found"), QStringLiteral("Read beyond end of file"),
-        QStringLiteral("File access denied"), QStringLiteral("Disk full"),
-        QStringLiteral("Too many open files")};
-    if (fixed.contains(text))
-        return true;
-    const QString io = QStringLiteral("I/O error ");
-    if (text.startsWith(io)) {
-        bool ok = false;
-        text.mid(io.size()).toInt(&ok);
-        return ok;
-    }
-    return (text.startsWith(QStringLiteral("Cannot open file ")) && text.size() > 17) ||
-           (text.startsWith(QLatin1Char('\'')) &&
-            text.endsWith(QStringLiteral("' is not a valid integer value")));
-}
-
 /// The bytes of a file, or nothing when it cannot be read as one.
 inline std::optional<QByteArray> fileBytes(const QString &path) {
     QFile f(path);
