@@ -83,8 +83,7 @@ private slots:
     // ticks and a bee every 8; bees are never freed in flight, so after ten
     // their lane is full. OptimalScore grows by 7 or 3 with each.
     void fullRatesLetOneInPerBlockingDistance_data() {
-        QTest::addColumn<Group>("group");
-        QTest::addColumn<QList<int>>("entries"); // ticks 0..199
+        test::columns<Group, QList<int>>("group", "entries"); // ticks 0..199
         QList<int> elephants, bees;
         for (int t = 0; t < 200; t += 16)
             elephants << t;
@@ -96,8 +95,7 @@ private slots:
         QTest::newRow("bees from the right") << Group::LeftwardBee << bees;
     }
     void fullRatesLetOneInPerBlockingDistance() {
-        QFETCH(Group, group);
-        QFETCH(QList<int>, entries);
+        const auto [group, entries] = test::fetch<Group, QList<int>>("group", "entries");
         test::MidRunRig rig;
         rig.fake.random.fallback = 0;
         const Lane &l = lane(group);
@@ -208,8 +206,8 @@ private slots:
     // One draw per channel, in channel order, whether the lane is blocked or
     // not: a blocked lane still uses up its draw.
     void oneDrawPerChannel_data() {
-        QTest::addColumn<QList<int>>("blocked");  // channels with an animal near the entry
-        QTest::addColumn<QList<int>>("expected"); // channels that let one in
+        // The channels with an animal near the entry, those that let one in.
+        test::columns<QList<int>, QList<int>>("blocked", "expected");
         QTest::newRow("nothing blocked") << QList<int>{} << QList<int>{1, 3};
         QTest::newRow("lane 1 blocked") << QList<int>{1} << QList<int>{3};
         QTest::newRow("lanes 1 and 3 blocked") << QList<int>{1, 3} << QList<int>{};
@@ -217,8 +215,7 @@ private slots:
         QTest::newRow("all blocked") << QList<int>{1, 2, 3, 4} << QList<int>{};
     }
     void oneDrawPerChannel() {
-        QFETCH(QList<int>, blocked);
-        QFETCH(QList<int>, expected);
+        const auto [blocked, expected] = test::fetch<QList<int>, QList<int>>("blocked", "expected");
         test::MidRunRig rig;
         for (int k : blocked) {
             const Lane &l = Lanes[k];
@@ -265,8 +262,7 @@ private slots:
             << Flight{Group::LeftwardElephant, 38, 352, 60, 220, QRect(0, 60, 80, 46)};
     }
     void elephantFlight() {
-        QFETCH(Flight, row);
-        const auto [group, lose3Tick, lose3X, lose2Tick, lose2X, exit] = row;
+        const auto [group, lose3Tick, lose3X, lose2Tick, lose2X, exit] = test::fetch<Flight>("row");
         test::MidRunRig rig;
         rig.letInNextTick({group});
         const Lane &l = lane(group);
@@ -356,8 +352,8 @@ private slots:
     // what they left behind is black.
     void animalsDrawnInTheirLanes_data() { lookRows(); }
     void animalsDrawnInTheirLanes() {
-        QFETCH(Look, row);
-        const auto [group, wingDown, downY, wingUp, upY, laneBottom, aim, ticks, hitSize] = row;
+        const auto [group, wingDown, downY, wingUp, upY, laneBottom, aim, ticks, hitSize] =
+            test::fetch<Look>("row");
         const int laneTop = downY;
         RuleRig rig;
         QVERIFY(!test::allBlack(rig.sprites.image(wingDown)));
@@ -406,8 +402,8 @@ private slots:
             << ShotShown{4, 5, 6, true, Sprite::skud5, places[4]};
     }
     void shotShownForOneTick() {
-        QFETCH(ShotShown, row);
-        const auto [fireAim, aimAtTick, aimAfterTick, fireAgain, shot, at] = row;
+        const auto [fireAim, aimAtTick, aimAfterTick, fireAgain, shot, at] =
+            test::fetch<ShotShown>("row");
         RuleRig rig;
         QVERIFY(!test::allBlack(rig.sprites.image(shot)));
         rig.prepareMidRun();

@@ -90,16 +90,14 @@ private slots:
     // A typed value outside 0..999 is clamped once the edit is left (OK
     // takes the focus before it acts), and reaches every copy clamped.
     void typedRateIsClamped_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("held");
+        test::columns<QString, int>("typed", "held");
         QTest::newRow("1500") << "1500" << 999;
         QTest::newRow("negative") << "-5" << 0;
         QTest::newRow("empty") << "" << 0;
         QTest::newRow("in range") << "250" << 250;
     }
     void typedRateIsClamped() {
-        QFETCH(QString, typed);
-        QFETCH(int, held);
+        const auto [typed, held] = test::fetch<QString, int>("typed", "held");
         test::GameWindows w;
         Tsetup &setup = w.setup();
         setup.show();

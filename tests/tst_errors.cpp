@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/errors.h"
+#include "support/datarows.h"
 #include "support/fakes.h"
 
 #include <QTest>
@@ -33,8 +34,7 @@ private slots:
     }
 
     void texts_data() {
-        QTest::addColumn<QString>("actual");
-        QTest::addColumn<QString>("expected");
+        test::columns<QString, QString>("actual", "expected");
         QTest::newRow("integer") << KrumlixError::notValidInteger(QStringLiteral("12a")).text()
                                  << "'12a' is not a valid integer value";
         QTest::newRow("empty integer")
@@ -50,8 +50,7 @@ private slots:
                              << QStringLiteral("I/O error %1").arg(EIO);
     }
     void texts() {
-        QFETCH(QString, actual);
-        QFETCH(QString, expected);
+        const auto [actual, expected] = test::fetch<QString, QString>("actual", "expected");
         QCOMPARE(actual, expected);
     }
 };

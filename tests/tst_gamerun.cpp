@@ -156,14 +156,12 @@ private slots:
     // The time-out test comes first: a run whose last tick also raised
     // StopFlag keeps its bonus.
     void timeOutWinsOverStopFlag_data() {
-        QTest::addColumn<quint32>("stopAfter");
-        QTest::addColumn<int>("bonus");
+        test::columns<quint32, int>("stopAfter", "bonus");
         QTest::newRow("raised before the last tick") << 183950u << 300;
         QTest::newRow("raised a tick earlier") << 183900u << 0;
     }
     void timeOutWinsOverStopFlag() {
-        QFETCH(quint32, stopAfter);
-        QFETCH(int, bonus);
+        const auto [stopAfter, bonus] = test::fetch<quint32, int>("stopAfter", "bonus");
         Rig rig;
         rig.host.level = 2;
         rig.everyTick([&](int) {

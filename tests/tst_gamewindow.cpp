@@ -15,9 +15,14 @@ using namespace krumlix;
 
 namespace {
 
-/// The right edge of a label inside its readout box.
-int rightEdge(const QLabel *label) {
-    return label->geometry().x() + label->geometry().width();
+/// Plays a run at `level`, started from the menu with `key`; `eachTick`
+/// runs in the wait of every tick.
+void playRun(test::GameWindows &w, int level, Qt::Key key, std::function<void()> eachTick) {
+    w.setup().RadioGroup1->setItemIndex(level);
+    w.fake.waiter.beforeEvents = std::move(eachTick);
+    test::whenModal([key](QWidget *modal) { QTest::keyClick(modal, key); });
+    w.game().show();
+    QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
 }
 
 /// A key-down as the window system delivers it, first or repeated, or its
@@ -78,11 +83,11 @@ private slots:
         QVERIFY(!(game.windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(game.PaintBox1->geometry(), QRect(0, 56, 640, 400));
         QCOMPARE(game.Label1->text(), QStringLiteral("3:03"));
-        QCOMPARE(rightEdge(game.Label1), 147);
+        QCOMPARE(test::rightEdge(game.Label1), 147);
         QCOMPARE(game.Label2->text(), QStringLiteral("0"));
-        QCOMPARE(rightEdge(game.Label2), 162);
+        QCOMPARE(test::rightEdge(game.Label2), 162);
         QCOMPARE(game.Label35->text(), QStringLiteral("0,00"));
-        QCOMPARE(rightEdge(game.Label35), 202);
+        QCOMPARE(test::rightEdge(game.Label35), 202);
         QCOMPARE(game.Label53->text(), QStringLiteral("Press Enter to Continue"));
         QVERIFY(!game.Label53->isHidden());
         QVERIFY(game.Label56->isHidden());
@@ -114,19 +119,15 @@ private slots:
     // In a session that keeps the repeat to itself the player's is never
     // touched.
     void startUpRunAndBackToMenu_data() {
-        QTest::addColumn<bool>("settable");
-        QTest::addColumn<RepeatRate>("whileRunning");
-        QTest::addColumn<int>("sets");
-        QTest::addColumn<bool>("keypad"); // the after-run Enter from the keypad
+        // keypad: the after-run Enter from the keypad
+        test::columns<bool, RepeatRate, int, bool>("settable", "whileRunning", "sets", "keypad");
         QTest::newRow("X11") << true << RepeatRate{250, 33} << 2 << false;
         QTest::newRow("X11, keypad Enter") << true << RepeatRate{250, 33} << 2 << true;
         QTest::newRow("Wayland") << false << RepeatRate{660, 40} << 0 << false;
     }
     void startUpRunAndBackToMenu() {
-        QFETCH(bool, settable);
-        QFETCH(RepeatRate, whileRunning);
-        QFETCH(int, sets);
-        QFETCH(bool, keypad);
+        const auto [settable, whileRunning, sets, keypad] =
+            test::fetch<bool, RepeatRate, int, bool>("settable", "whileRunning", "sets", "keypad");
         test::GameWindows w;
         w.fake.keyboard.settable = settable;
         w.setup().RadioGroup1->setItemIndex(0);
@@ -315,7 +316,7 @@ private slots:
     // only then the menu.
     void startUpOrder() {
         test::GameWindows w;
-        const QString settings = w.folder.dir.filePath(QStringLiteral("setup.ini"));
+        const QString settings = w.folder.path(QStringLiteral("setup.ini"));
         QList<QByteArray> lines = readTextLines(settings, QString());
         QCOMPARE(lines.size(), 51);
         for (int e = 1; e <= 12; ++e)
@@ -360,17 +361,13 @@ private slots:
     // and leaves the window open.
     void closeRequestDuringRunEndsRun() {
         test::GameWindows w;
-        w.setup().RadioGroup1->setItemIndex(0);
         bool closeTried = false;
-        w.fake.waiter.beforeEvents = [&] {
+        playRun(w, 0, Qt::Key_Space, [&] {
             if (!closeTried && w.game().Label1->text() == QStringLiteral("2:00")) {
                 closeTried = true;
                 QVERIFY(!w.game().close());
             }
-        };
-        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Space); });
-        w.game().show();
-        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
+        });
         QVERIFY(closeTried);
         QVERIFY(w.game().isVisible());
         QCOMPARE(w.game().game().StopFlag, Flag::Raised);
@@ -382,9 +379,8 @@ private slots:
     // comma, every right edge kept.
     void readoutsDuringRun() {
         test::GameWindows w;
-        w.setup().RadioGroup1->setItemIndex(0);
         QString hitrateShown;
-        w.fake.waiter.beforeEvents = [&] {
+        playRun(w, 0, Qt::Key_A, [&] {
             const QString clock = w.game().Label1->text();
             if (clock == QStringLiteral("2:50")) {
                 w.shared.ShotCount = 3;
@@ -393,15 +389,12 @@ private slots:
             } else if (clock == QStringLiteral("2:49")) {
                 hitrateShown = w.game().Label35->text();
                 QCOMPARE(w.game().Label2->text(), QStringLiteral("-1234"));
-                QCOMPARE(rightEdge(w.game().Label2), 162);
-                QCOMPARE(rightEdge(w.game().Label35), 202);
-                QCOMPARE(rightEdge(w.game().Label1), 147);
+                QCOMPARE(test::rightEdge(w.game().Label2), 162);
+                QCOMPARE(test::rightEdge(w.game().Label35), 202);
+                QCOMPARE(test::rightEdge(w.game().Label1), 147);
                 QTest::keyClick(&w.game(), Qt::Key_Escape);
             }
-        };
-        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_A); });
-        w.game().show();
-        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
+        });
         QCOMPARE(hitrateShown, QStringLiteral("66,67"));
         QCOMPARE(w.game().game().StopFlag, Flag::Raised);
     }
@@ -409,28 +402,20 @@ private slots:
     // A run that earns a bonus shows its grade on the after-run screen, at
     // the grade's left edge and 77 pixels from the window's top, whole.
     void bonusLabelInTheWindow_data() {
-        QTest::addColumn<int>("hits"); // of 100 shots
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("left");
+        test::columns<int, QString, int>("hits", "text", "left"); // hits of 100 shots
         QTest::newRow("Dygtig") << 92 << "Tarvil was: Dygtig  +100 points" << 132;
         QTest::newRow("Hardcore") << 94 << "Tarvil was: Hardcore  +200 points" << 115;
         QTest::newRow("Ultra-Hardcore") << 100 << "Tarvil was: Ultra-Hardcore  +300 points" << 83;
     }
     void bonusLabelInTheWindow() {
-        QFETCH(int, hits);
-        QFETCH(QString, text);
-        QFETCH(int, left);
+        const auto [hits, text, left] = test::fetch<int, QString, int>("hits", "text", "left");
         test::GameWindows w;
-        w.setup().RadioGroup1->setItemIndex(2);
-        w.fake.waiter.beforeEvents = [&] {
+        playRun(w, 2, Qt::Key_A, [&] {
             if (w.game().Label1->text() == QStringLiteral("1:00")) {
                 w.shared.ShotCount = 100;
                 w.shared.MissCount = 100 - hits;
             }
-        };
-        test::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_A); });
-        w.game().show();
-        QTRY_COMPARE(w.shared.GameState, GamePhase::AfterRun);
+        });
         QLabel *label = w.game().Label56;
         QVERIFY(label->isVisible());
         QCOMPARE(label->text(), text);

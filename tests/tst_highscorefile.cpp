@@ -4,6 +4,7 @@
 #include "highscore/highscorefile.h"
 #include "platform/cp1252.h"
 #include "platform/errors.h"
+#include "support/datarows.h"
 #include "support/tempgame.h"
 #include "widgets/numberformat.h"
 
@@ -127,14 +128,12 @@ private slots:
     }
 
     void missingOrFolder_data() {
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<QString>("message");
+        test::columns<bool, QString>("folder", "message");
         QTest::newRow("missing") << false << "File not found";
         QTest::newRow("a folder of that name") << true << "File access denied";
     }
     void missingOrFolder() {
-        QFETCH(bool, folder);
-        QFETCH(QString, message);
+        const auto [folder, message] = test::fetch<bool, QString>("folder", "message");
         Rig rig;
         if (folder)
             QDir(rig.game.dir.path()).mkdir(QStringLiteral("tarvil.hig"));
@@ -160,8 +159,7 @@ private slots:
     }
 
     void efficiency_data() {
-        QTest::addColumn<QList<int>>("points"); // optimal, bonus, score
-        QTest::addColumn<QString>("shown");     // empty: no efficiency
+        test::columns<QList<int>, QString>("points", "shown"); // optimal, bonus, score; "": none
         QTest::newRow("700/0/350") << QList<int>{700, 0, 350} << "50,00";
         QTest::newRow("with bonus") << QList<int>{900, 200, 550} << "50,00";
         QTest::newRow("no points") << QList<int>{700, 0, 0} << "";
@@ -174,8 +172,7 @@ private slots:
                                 << "50,00";
     }
     void efficiency() {
-        QFETCH(QList<int>, points);
-        QFETCH(QString, shown);
+        const auto [points, shown] = test::fetch<QList<int>, QString>("points", "shown");
         HighScoreEntry entry;
         entry[HighScoreEntry::OptimalScore] = points[0];
         entry[HighScoreEntry::BonusPoints] = points[1];
@@ -206,8 +203,7 @@ private slots:
     // Fixed codes of the code page, both ways: a swap of two entries of the
     // table would pass any round trip.
     void windows1252Codes_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("unicode");
+        test::columns<int, int>("code", "unicode");
         const int pairs[][2] = {{0x80, 0x20AC}, {0x82, 0x201A}, {0x85, 0x2026}, {0x8A, 0x0160},
                                 {0x8C, 0x0152}, {0x8E, 0x017D}, {0x91, 0x2018}, {0x92, 0x2019},
                                 {0x93, 0x201C}, {0x94, 0x201D}, {0x96, 0x2013}, {0x97, 0x2014},
@@ -217,8 +213,7 @@ private slots:
             QTest::addRow("0x%X U+%04X", code, unicode) << code << unicode;
     }
     void windows1252Codes() {
-        QFETCH(int, code);
-        QFETCH(int, unicode);
+        const auto [code, unicode] = test::fetch<int, int>("code", "unicode");
         QCOMPARE(int(charFromCp1252(code).unicode()), unicode);
         QCOMPARE(cp1252FromChar(QChar(char16_t(unicode))), code);
     }

@@ -3,7 +3,6 @@
 #include "info/aboutwindow.h"
 #include "info/ruleswindow.h"
 #include "support/gamewindows.h"
-#include "support/widgetchecks.h"
 
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -101,9 +100,7 @@ private slots:
     // on a click; the second press of a double-click opens nothing more,
     // and a right click or a release away from the line opens nothing.
     void webPageOpens_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<test::Gesture>("gesture");
-        QTest::addColumn<int>("opened");
+        test::columns<QString, test::Gesture, int>("line", "gesture", "opened");
         using G = test::Gesture;
         for (const char *line : {"Comments", "Label1", "Label2", "menu link"}) {
             QTest::addRow("%s, click", line) << line << G::Click << 1;
@@ -113,9 +110,8 @@ private slots:
         }
     }
     void webPageOpens() {
-        QFETCH(QString, line);
-        QFETCH(test::Gesture, gesture);
-        QFETCH(int, opened);
+        const auto [line, gesture, opened] =
+            test::fetch<QString, test::Gesture, int>("line", "gesture", "opened");
         test::GameWindows w;
         TAboutBox &about = *w.context.windows.AboutBox;
         QWidget *target = nullptr;

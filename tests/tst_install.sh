@@ -7,15 +7,9 @@ set -uo pipefail
 build=$1
 xkb_rate=$2
 work=$(mktemp -d)
-failures=0
-cleanup() {
-    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
-    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
-}
+. "$(dirname "$0")/e2e/play.sh"
 trap cleanup EXIT
-passes=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+case_name=install
 ok() { echo "ok: $*"; passes=$((passes + 1)); }
 
 prefix=$work/prefix
@@ -38,23 +32,12 @@ export HOME=$work/home
 unset XDG_DATA_HOME
 mkdir -p "$HOME/.local/share/krumlix"
 printf 'mine\r\n' >"$HOME/.local/share/krumlix/default.snd"
-display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-# An X11 session, whatever session the suite is run from.
-unset WAYLAND_DISPLAY XDG_SESSION_TYPE
-for _ in $(seq 100); do "$xkb_rate" >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb || exit 1
+wait_until 10 "$xkb_rate"
 exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/krumlix.desktop")
 PATH="$prefix/bin:$PATH" $exec_line >"$work/game.log" 2>&1 &
 game=$!
-menu=""
-for _ in $(seq 200); do
-    menu=$(xdotool search --onlyvisible --name '^Welcome to Krumlix$' 2>/dev/null | head -n 1)
-    [ -n "$menu" ] && break
-    sleep 0.1
-done
-[ -n "$menu" ] || fail "the installed game showed no menu"
+wait_until 20 has_window '^Welcome to Krumlix$' || fail "the installed game showed no menu"
 folder=$HOME/.local/share/krumlix
 for f in setup.ini tarvil.hig intro.wav highscore310.wav; do
     cmp -s "$prefix/share/krumlix/$f" "$folder/$f" || fail "$f not copied into the player's folder"
@@ -96,5 +79,4 @@ if [ -n "$deb" ]; then
     lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
     [ $failures -eq $before ] && ok "Debian package $(basename "$deb"): contents, dependencies, lintian clean"
 fi
-echo "install: $passes passed, $failures failed"
-[ $failures -eq 0 ]
+summary install

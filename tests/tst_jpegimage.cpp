@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/jpegimage.h"
+#include "support/datarows.h"
+#include "support/tempgame.h"
 #include "widgets/picture.h"
 
 #include <QColor>
@@ -146,8 +148,7 @@ class JpegImageTest : public QObject {
     Q_OBJECT
 private slots:
     void decodesColour_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("tolerance");
+        test::columns<int, int>("kind", "tolerance");
         QTest::newRow("baseline") << int(Kind::Baseline) << 12;
         QTest::newRow("progressive") << int(Kind::Progressive) << 12;
         QTest::newRow("cmyk, Adobe") << int(Kind::Cmyk) << 12;
@@ -158,8 +159,7 @@ private slots:
     // Every quarter comes out in its colour, away from the edges where the
     // chroma blurs across.
     void decodesColour() {
-        QFETCH(int, kind);
-        QFETCH(int, tolerance);
+        const auto [kind, tolerance] = test::fetch<int, int>("kind", "tolerance");
         const int width = 64, height = 48;
         const Kind k = Kind(kind);
         const bool cmyk = k == Kind::Cmyk || k == Kind::CmykPlain || k == Kind::Ycck;
@@ -202,8 +202,7 @@ private slots:
     }
 
     void refusesBadInput_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("message");
+        test::columns<QByteArray, QString>("bytes", "message");
         const QByteArray jpeg = colourPicture();
         const qsizetype scan = markerAt(jpeg, 0xda);
         QVERIFY(scan > 0);
@@ -250,8 +249,7 @@ private slots:
     // Nothing but a null image and the reason; the test going on is the proof
     // that nothing ended the process.
     void refusesBadInput() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, message);
+        const auto [bytes, message] = test::fetch<QByteArray, QString>("bytes", "message");
         QString error;
         const QImage image = decodeJpeg(bytes, &error);
         QVERIFY(image.isNull());
@@ -286,30 +284,24 @@ private slots:
     }
 
     void loadsFiles() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("quarters.jpg"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(colourPicture());
-        file.close();
+        test::TempGameDir dir;
+        const QString path = dir.path(QStringLiteral("quarters.jpg"));
+        QVERIFY(dir.write(QStringLiteral("quarters.jpg"), colourPicture()));
         QString error;
         QCOMPARE(loadJpeg(path, &error).size(), QSize(64, 48));
         QVERIFY(error.isEmpty());
 
-        const QString missing = dir.filePath(QStringLiteral("missing.jpg"));
+        const QString missing = dir.path(QStringLiteral("missing.jpg"));
         QVERIFY(loadJpeg(missing, &error).isNull());
         QVERIFY2(error.startsWith(QStringLiteral("Cannot open ") + missing), qPrintable(error));
 
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(colourPicture().left(300));
-        file.close();
+        QVERIFY(dir.write(QStringLiteral("quarters.jpg"), colourPicture().left(300)));
         QVERIFY(loadJpeg(path, &error).isNull());
         QVERIFY2(error.startsWith(path + QStringLiteral(": ")), qPrintable(error));
     }
 
     void picturesOfTheGame_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QSize>("size");
+        test::columns<QString, QSize>("name", "size");
         QTest::newRow("menupanel") << "menupanel" << QSize(145, 370);
         QTest::newRow("titlebanner") << "titlebanner" << QSize(457, 64);
         QTest::newRow("weblink") << "weblink" << QSize(105, 17);
@@ -321,8 +313,7 @@ private slots:
     // The pictures built into the program decode at the size they are drawn
     // at, and their corners show the window colour they are laid on.
     void picturesOfTheGame() {
-        QFETCH(QString, name);
-        QFETCH(QSize, size);
+        const auto [name, size] = test::fetch<QString, QSize>("name", "size");
         QString error;
         const QImage image = loadJpeg(QStringLiteral(":/pictures/%1.jpg").arg(name), &error);
         QVERIFY2(!image.isNull(), qPrintable(error));
@@ -341,8 +332,7 @@ private slots:
     // A screen between two rendered ratios gets the larger picture scaled
     // down, never the smaller one magnified; above the largest, the largest.
     void pictureRatioChosen_data() {
-        QTest::addColumn<qreal>("screen");
-        QTest::addColumn<qreal>("rendered");
+        test::columns<qreal, qreal>("screen", "rendered");
         for (const auto &[screen, rendered] : {std::pair{0.5, 1.0},
                                                {1.0, 1.0},
                                                {1.1, 1.25},
@@ -353,8 +343,7 @@ private slots:
             QTest::addRow("%g", screen) << screen << rendered;
     }
     void pictureRatioChosen() {
-        QFETCH(qreal, screen);
-        QFETCH(qreal, rendered);
+        const auto [screen, rendered] = test::fetch<qreal, qreal>("screen", "rendered");
         QCOMPARE(pictureRatioFor(screen), rendered);
     }
 };

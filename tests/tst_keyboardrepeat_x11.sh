@@ -11,16 +11,7 @@ set -uo pipefail
 game_folder=$(cd "$(dirname "$1")" && pwd)
 xkb_rate=$2
 work=$(mktemp -d)
-failures=0
-passes=0
-here=$(dirname "${BASH_SOURCE[0]}")
-. "$here/e2e/desktop.sh"
-. "$here/e2e/play.sh"
-cleanup() {
-    [ -n "${game:-}" ] && kill -KILL "$game" 2>/dev/null
-    stop_desktop
-    rm -rf "$work"
-}
+. "$(dirname "${BASH_SOURCE[0]}")/e2e/play.sh"
 trap cleanup EXIT
 start_xvfb || exit 1
 start_xfwm4 || exit 1

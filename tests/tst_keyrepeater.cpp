@@ -4,6 +4,7 @@
 // nothing.
 #include "game/gamerun.h"
 #include "game/keyrepeater.h"
+#include "support/datarows.h"
 #include "support/fakes.h"
 
 #include <QTest>
@@ -74,8 +75,7 @@ private slots:
             << Hold{1000, 18, 0, 0, "Left again", 500};
     }
     void keyDownsOfAHold() {
-        QFETCH(Hold, row);
-        const auto &[hold, keyDowns, late, system, interrupt, at] = row;
+        const auto &[hold, keyDowns, late, system, interrupt, at] = test::fetch<Hold>("row");
         test::VirtualCounter clock;
         FakeTimer timer(clock);
         std::uint32_t run = 1;

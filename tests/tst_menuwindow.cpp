@@ -7,9 +7,7 @@
 #include "highscore/nameentry.h"
 #include "stats/statswindow.h"
 #include "support/gamewindows.h"
-#include "support/modalwatchdog.h"
 #include "support/tempgame.h"
-#include "support/widgetchecks.h"
 #include "widgets/heldkeys.h"
 
 #include <QLineEdit>
@@ -276,7 +274,7 @@ private slots:
     // A missing high-score file is reported; the menu stays usable.
     void missingHighScoreFile() {
         test::GameWindows w;
-        QFile::remove(w.folder.dir.filePath(QStringLiteral("tarvil.hig")));
+        QFile::remove(w.folder.path(QStringLiteral("tarvil.hig")));
         test::whenModal([&](QWidget *) {
             QTRY_COMPARE(w.shared.CloseMode, CloseModes::MenuInCharge);
             w.menu().Button1Click();
@@ -311,7 +309,7 @@ private slots:
         saveHundreds(w);
         const QString file = QStringLiteral("tarvil.hig");
         if (!row.fileThere)
-            QFile::remove(w.folder.dir.filePath(file));
+            QFile::remove(w.folder.path(file));
         const QByteArray old = w.folder.read(file);
         test::answerModal(row.answer);
         w.menu().Button9Click();
@@ -433,8 +431,7 @@ private slots:
         QTest::newRow("Stats, Enter on OK") << KeyRow{"Stats", Qt::Key_Return, "OK", false};
     }
     void keysInTheWindows() {
-        QFETCH(KeyRow, row);
-        const auto [window, key, button, stayOpen, repeats] = row;
+        const auto [window, key, button, stayOpen, repeats] = test::fetch<KeyRow>("row");
         HeldKeys heldKeys;
         qApp->installEventFilter(&heldKeys);
         test::GameWindows w;

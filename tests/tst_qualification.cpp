@@ -2,6 +2,7 @@
 // The check of a finished run: the latest-game record, the rank, the
 // insertion, the hitrate and date texts.
 #include "highscore/qualification.h"
+#include "support/datarows.h"
 
 #include <QTest>
 
@@ -106,8 +107,7 @@ private slots:
     // The stored hitrate text: the digits 0-9 in every locale, the locale's
     // separator where the code page has it, a point where it has not.
     void hitrateTexts_data() {
-        QTest::addColumn<float>("hitrate");
-        QTest::addColumn<QStringList>("localeAndText");
+        test::columns<float, QStringList>("hitrate", "localeAndText");
         QTest::newRow("100") << 100.0f << QStringList{"da_DK", "100,00 %"};
         QTest::newRow("0") << 0.0f << QStringList{"da_DK", "  0,00 %"};
         QTest::newRow("93.5") << 93.5f << QStringList{"da_DK", " 93,50 %"};
@@ -117,14 +117,13 @@ private slots:
         QTest::newRow("Bangla") << 100.0f << QStringList{"bn_BD", "100.00 %"};
     }
     void hitrateTexts() {
-        QFETCH(float, hitrate);
-        QFETCH(QStringList, localeAndText);
+        const auto [hitrate, localeAndText] =
+            test::fetch<float, QStringList>("hitrate", "localeAndText");
         QCOMPARE(hitrateText(hitrate, QLocale(localeAndText[0])), localeAndText[1]);
     }
 
     void dateTexts_data() {
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<QString>("text");
+        test::columns<QDate, QString>("date", "text");
         QTest::newRow("1st") << QDate(2001, 3, 1) << "March 1st 2001";
         QTest::newRow("2nd") << QDate(2001, 5, 2) << "May 2nd 2001";
         QTest::newRow("3rd") << QDate(2001, 1, 3) << "January 3rd 2001";
@@ -139,8 +138,7 @@ private slots:
         QTest::newRow("longest") << QDate(2000, 9, 30) << "September 30th 2000";
     }
     void dateTexts() {
-        QFETCH(QDate, date);
-        QFETCH(QString, text);
+        const auto [date, text] = test::fetch<QDate, QString>("date", "text");
         QCOMPARE(dateText(date), text);
         QVERIFY(dateText(date).size() <= 19);
     }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/runclock.h"
+#include "support/datarows.h"
 
 #include <QTest>
 
@@ -11,8 +12,7 @@ private slots:
     // The clock shows 3:04 only in the run's first millisecond, holds 0:01
     // for two seconds and reaches 0:00 at 184 seconds.
     void secondsFollowElapsedTime_data() {
-        QTest::addColumn<quint32>("elapsed");
-        QTest::addColumn<int>("seconds");
+        test::columns<quint32, int>("elapsed", "seconds");
         QTest::newRow("first millisecond") << 0u << 184;
         QTest::newRow("1 ms") << 1u << 183;
         QTest::newRow("1000 ms") << 1000u << 183;
@@ -26,27 +26,21 @@ private slots:
         QTest::newRow("far beyond") << 4000000000u << -3999816;
     }
     void secondsFollowElapsedTime() {
-        QFETCH(quint32, elapsed);
-        QFETCH(int, seconds);
+        const auto [elapsed, seconds] = test::fetch<quint32, int>("elapsed", "seconds");
         QCOMPARE(clockSeconds(elapsed), seconds);
     }
 
     void textIsMinutesAndTwoDigitSeconds_data() {
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("184") << 184 << "3:04";
-        QTest::newRow("180") << 180 << "3:00";
-        QTest::newRow("65") << 65 << "1:05";
-        QTest::newRow("60") << 60 << "1:00";
-        QTest::newRow("59") << 59 << "0:59";
-        QTest::newRow("10") << 10 << "0:10";
-        QTest::newRow("9") << 9 << "0:09";
-        QTest::newRow("0") << 0 << "0:00";
+        test::columns<int, QString>("seconds", "text");
+        const std::pair<int, const char *> texts[] = {{184, "3:04"}, {180, "3:00"}, {65, "1:05"},
+                                                      {60, "1:00"},  {59, "0:59"},  {10, "0:10"},
+                                                      {9, "0:09"},   {0, "0:00"}};
+        for (const auto &[seconds, text] : texts)
+            QTest::addRow("%d", seconds) << seconds << QString::fromLatin1(text);
         QTest::newRow("late end never shows below 0:00") << -1 << "0:00";
     }
     void textIsMinutesAndTwoDigitSeconds() {
-        QFETCH(int, seconds);
-        QFETCH(QString, text);
+        const auto [seconds, text] = test::fetch<int, QString>("seconds", "text");
         QCOMPARE(clockText(seconds), text);
     }
 };

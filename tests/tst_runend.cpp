@@ -136,8 +136,8 @@ private slots:
             << Grade{2, 100, 0, 0, S::TarvilDie, false, 27};
     }
     void bonusGrades() {
-        QFETCH(Grade, row);
-        const auto [level, hits, misses, grade, sound, pastMiddle, endKey] = row;
+        const auto [level, hits, misses, grade, sound, pastMiddle, endKey] =
+            test::fetch<Grade>("row");
         // The grade's label on the after-run screen, and its left edge.
         const std::pair<const char *, int> labels[] = {
             {"", 0},
@@ -194,8 +194,7 @@ private slots:
             << Periods{{100, 1, 70, 2}, 50, {0, 0, -2, -4, 0, 0}, 61};
     }
     void periodScores() {
-        QFETCH(Periods, row);
-        const auto &[misses, endAt, expected, stallAt] = row;
+        const auto &[misses, endAt, expected, stallAt] = test::fetch<Periods>("row");
         RuleRig rig;
         QList<int> plan = misses;
         bool stalled = false;
@@ -296,8 +295,7 @@ private slots:
         QTest::newRow("Left, done") << AfterRunKey{1, 0, 37};
     }
     void afterRunKeys() {
-        QFETCH(AfterRunKey, row);
-        const auto [done, counting, key, countsUp, stop, menus] = row;
+        const auto [done, counting, key, countsUp, stop, menus] = test::fetch<AfterRunKey>("row");
         RuleRig rig;
         rig.playRun();
         QCOMPARE(rig.shared.GameState, GamePhase::AfterRun);

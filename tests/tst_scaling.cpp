@@ -102,8 +102,7 @@ private slots:
     }
 
     void windowsAtEveryRatio_data() {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<qreal>("ratio");
+        test::columns<QString, qreal>("window", "ratio");
         for (const char *window : {"Form1", "AboutBox", "Regler", "setup", "Highscore", "Sound",
                                    "Stats", "Form6", "Form7", "Form8", "Form9"})
             for (qreal ratio : Ratios)
@@ -114,10 +113,10 @@ private slots:
     // of it is cut and no text or control lies over another; and each
     // picture is drawn for the new ratio, not the 1x picture magnified.
     void windowsAtEveryRatio() {
-        QFETCH(QString, window);
-        QFETCH(qreal, ratio);
+        const auto [window, ratio] = test::fetch<QString, qreal>("window", "ratio");
         test::GameWindows w;
-        w.shared.GameState = GamePhase::AfterRun; // the game window's paint only draws the still scene
+        w.shared.GameState =
+            GamePhase::AfterRun; // the game window's paint only draws the still scene
         QWidget *shown =
             window == QLatin1String("Form1") ? &w.game() : w.game().findChild<QWidget *>(window);
         THighscore &m = w.menu();

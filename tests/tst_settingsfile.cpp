@@ -145,14 +145,12 @@ private slots:
     // a run then takes the rates as they stand and earns no bonus, and the
     // menu shows no badge.
     void levelOutsideTheRange_data() {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<int>("selected");
+        test::columns<QByteArray, int>("line", "selected");
         QTest::newRow("7") << QByteArray("7") << 5;
         QTest::newRow("-1") << QByteArray("-1") << -1;
     }
     void levelOutsideTheRange() {
-        QFETCH(QByteArray, line);
-        QFETCH(int, selected);
+        const auto [line, selected] = test::fetch<QByteArray, int>("line", "selected");
         Rig rig;
         rig.load({{0, line}});
         QCOMPARE(rig.setup.RadioGroup1->itemIndex(), selected);

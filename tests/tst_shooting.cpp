@@ -114,8 +114,7 @@ private slots:
     // zone is the late one (worth less) is hit first, the other by the next
     // shot.
     void searchOrderBetweenDirections_data() {
-        QTest::addColumn<Shot>("first"); // the one hit first
-        QTest::addColumn<int>("secondPoints");
+        test::columns<Shot, int>("first", "secondPoints"); // the one hit first, the other
         QTest::newRow("zone 1") << Shot{2, Group::LeftwardElephant, 50, 0} << 7;
         QTest::newRow("zone 2") << Shot{3, Group::LeftwardElephant, 150, 2} << 5;
         QTest::newRow("zone 3") << Shot{4, Group::LeftwardElephant, 300, 3} << 3;
@@ -123,8 +122,7 @@ private slots:
         QTest::newRow("zone 5") << Shot{6, Group::RightwardElephant, 550, 0} << 7;
     }
     void searchOrderBetweenDirections() {
-        QFETCH(Shot, first);
-        QFETCH(int, secondPoints);
+        const auto [first, secondPoints] = test::fetch<Shot, int>("first", "secondPoints");
         const auto [aim, firstGroup, x, firstPoints] = first;
         const Group second = firstGroup == Group::LeftwardElephant ? Group::RightwardElephant
                                                                    : Group::LeftwardElephant;
@@ -163,8 +161,7 @@ private slots:
             << Search{Group::LeftwardBee, 7, {2, 500, 1, 4, 400, 1, 8, 400, 1, 9, 380, -1}, 4};
     }
     void searchWithinGroup() {
-        QFETCH(Search, row);
-        const auto &[group, aim, layout, expected] = row;
+        const auto &[group, aim, layout, expected] = test::fetch<Search>("row");
         test::MidRunRig rig(aim);
         for (qsizetype i = 0; i < layout.size(); i += 3)
             rig.place(group, layout[i], layout[i + 1], layout[i + 2]);
@@ -273,8 +270,7 @@ private slots:
         QTest::newRow("right from 6") << Turn{6, right, false, 7, hero7};
     }
     void turning() {
-        QFETCH(Turn, row);
-        const auto [start, key, shotOnScreen, expected, hero] = row;
+        const auto [start, key, shotOnScreen, expected, hero] = test::fetch<Turn>("row");
         test::MidRunRig rig;
         rig.turnTo(start);
         if (shotOnScreen) {
@@ -299,8 +295,7 @@ private slots:
 
     // Enter and Escape end the run at the next tick; other keys do nothing.
     void keysThatEndTheRun_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("stop");
+        test::columns<int, int>("key", "stop");
         QTest::newRow("Enter") << 13 << 1;
         QTest::newRow("Escape") << 27 << 1;
         QTest::newRow("up arrow") << 38 << 0;
@@ -308,8 +303,7 @@ private slots:
         QTest::newRow("A") << 65 << 0;
     }
     void keysThatEndTheRun() {
-        QFETCH(int, key);
-        QFETCH(int, stop);
+        const auto [key, stop] = test::fetch<int, int>("key", "stop");
         test::MidRunRig rig;
         rig.game.FormKeyDown(static_cast<std::uint16_t>(key));
         QCOMPARE(int(rig.game.StopFlag), stop);

@@ -3,6 +3,7 @@
 // the samples the whole-file decoding gives; real files in a temporary folder.
 #include "platform/soundstore.h"
 #include "platform/wavestream.h"
+#include "support/datarows.h"
 #include "support/tonefile.h"
 
 #include <QTemporaryDir>
@@ -68,8 +69,7 @@ private slots:
             << Keeping{"abc"_ba, "abcd"_ba, "abc"_ba, "d"_ba};
     }
     void keeps() {
-        QFETCH(Keeping, row);
-        const auto [events, plays, held, streamed] = row;
+        const auto [events, plays, held, streamed] = test::fetch<Keeping>("row");
         SoundStore store(3 * UnitBytes);
         std::set<QByteArray> eventFiles;
         for (char name : events)
@@ -138,9 +138,7 @@ private slots:
     }
 
     void streamsTheSamplesOfTheWholeFile_data() {
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("rate");
-        QTest::addColumn<Sides>("sides"); // the channels mixed into left and right
+        test::columns<int, int, Sides>("channels", "rate", "sides"); // mixed into left, right
         for (int rate : {PlaybackRate, 22050}) {
             QTest::addRow("mono, %d Hz", rate) << 1 << rate << Sides{{0}, {0}};
             QTest::addRow("stereo, %d Hz", rate) << 2 << rate << Sides{{0}, {1}};
@@ -149,9 +147,8 @@ private slots:
         }
     }
     void streamsTheSamplesOfTheWholeFile() {
-        QFETCH(int, channels);
-        QFETCH(int, rate);
-        QFETCH(Sides, sides);
+        const auto [channels, rate, sides] =
+            test::fetch<int, int, Sides>("channels", "rate", "sides");
         const QString file = dir_.filePath(QStringLiteral("tones.wav"));
         const std::vector<std::int16_t> written = writeTones(file, channels, rate, rate * 3 / 2);
         QVERIFY(!written.empty());

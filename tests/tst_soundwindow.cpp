@@ -3,7 +3,6 @@
 // temporary game folder; playback is recorded by a double.
 #include "sound/soundwindow.h"
 #include "support/gamewindows.h"
-#include "support/widgetchecks.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -15,37 +14,19 @@ using namespace krumlix;
 
 namespace {
 
-/// Answers the file dialogs as a player would, or cancels.
-class ScriptedChooser final : public FileChooser {
-public:
-    bool execute() override {
-        ++shown;
-        offered << fileName;
-        if (answer.isEmpty())
-            return false;
-        fileName = answer;
-        return true;
-    }
-    QString answer;
-    QStringList offered;
-    int shown = 0;
-};
-
 struct SoundRig {
     test::GameWindows w;
     QTemporaryDir &dir = w.folder.dir;
     TSound &sound = *w.context.windows.Sound;
-    ScriptedChooser *open = new ScriptedChooser;
-    ScriptedChooser *save = new ScriptedChooser;
+    test::ScriptedChooser *open = new test::ScriptedChooser;
+    test::ScriptedChooser *save = new test::ScriptedChooser;
 
     SoundRig() {
         sound.OpenDialog1.reset(open);
         sound.SaveDialog1.reset(save);
     }
     void writeFile(const QString &name, const QByteArray &bytes) const {
-        QFile f(dir.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        QVERIFY(w.folder.write(name, bytes));
     }
 };
 
@@ -285,8 +266,7 @@ private slots:
     // not when the window comes back after a message box or a popup; the
     // text stays, and the caret too where the box was not entered.
     void schemeListRefreshedOnEntry_data() {
-        QTest::addColumn<int>("reason");
-        QTest::addColumn<bool>("refreshed");
+        test::columns<int, bool>("reason", "refreshed");
         const std::tuple<const char *, Qt::FocusReason, bool> reasons[] = {
             {"Tab", Qt::TabFocusReason, true},
             {"Backtab", Qt::BacktabFocusReason, true},
@@ -298,8 +278,7 @@ private slots:
             QTest::newRow(name) << int(reason) << refreshed;
     }
     void schemeListRefreshedOnEntry() {
-        QFETCH(int, reason);
-        QFETCH(bool, refreshed);
+        const auto [reason, refreshed] = test::fetch<int, bool>("reason", "refreshed");
         SoundRig rig;
         rig.sound.show();
         QLineEdit *edit = rig.sound.ComboBox1->lineEdit();

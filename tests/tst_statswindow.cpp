@@ -5,7 +5,6 @@
 #include "platform/textfile.h"
 #include "stats/statswindow.h"
 #include "support/gamewindows.h"
-#include "support/widgetchecks.h"
 
 #include <QTest>
 
@@ -30,9 +29,6 @@ struct Rig {
         stats.show();
     }
     QString text(int number) const { return stats.label(number)->text(); }
-    int right(int number) const {
-        return stats.label(number)->geometry().x() + stats.label(number)->width();
-    }
 };
 
 } // namespace
@@ -74,7 +70,7 @@ private slots:
         QCOMPARE(rig.text(41), QString::number(59 * 10 - 500));
         QCOMPARE(rig.text(14), QStringLiteral("Game level: God"));
         for (int number : {23, 24, 25, 26, 31, 32, 33, 34, 36, 41, 42, 43, 44, 45, 48})
-            QCOMPARE(rig.right(number), TStats::ValueRight);
+            QCOMPARE(test::rightEdge(rig.stats.label(number)), TStats::ValueRight);
     }
 
     // A stored level outside 0..5 leaves the level text as it was.
@@ -89,14 +85,12 @@ private slots:
     }
 
     void efficiency_data() {
-        QTest::addColumn<QList<int>>("entry"); // points, bonus, optimal
-        QTest::addColumn<QString>("shown");
+        test::columns<QList<int>, QString>("entry", "shown"); // points, bonus, optimal
         QTest::newRow("500/100/900") << QList<int>{500, 100, 900} << "50,00";
         QTest::newRow("negative") << QList<int>{-20, 0, 900} << "0,00";
     }
     void efficiency() {
-        QFETCH(QList<int>, entry);
-        QFETCH(QString, shown);
+        const auto [entry, shown] = test::fetch<QList<int>, QString>("entry", "shown");
         Rig rig;
         HighScoreEntry &latest = rig.w.shared.HighScoreTable[12];
         latest[HighScoreEntry::RunScore] = entry[0];
@@ -107,8 +101,7 @@ private slots:
     }
 
     void todaysDate_data() {
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<QString>("text");
+        test::columns<QDate, QString>("date", "text");
         const int days[] = {1, 2, 3, 11, 12, 13, 21, 22, 23, 31};
         const char *suffixes[] = {"st", "nd", "rd", "th", "th", "th", "st", "nd", "rd", "st"};
         for (int i = 0; i < 10; ++i)
@@ -118,8 +111,7 @@ private slots:
         QTest::newRow("5 May 2000") << QDate(2000, 5, 5) << "May 5th 2000";
     }
     void todaysDate() {
-        QFETCH(QDate, date);
-        QFETCH(QString, text);
+        const auto [date, text] = test::fetch<QDate, QString>("date", "text");
         Rig rig;
         rig.w.fake.timeOfDay.date = date;
         rig.open(12);
@@ -130,8 +122,7 @@ private slots:
     // and PageUp towards the first entry, Right, Down and PageDown towards
     // the latest game, Home and End to the ends.
     void trackBarKeys_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("position"); // from position 5
+        test::columns<int, int>("key", "position"); // from position 5
         const std::tuple<const char *, Qt::Key, int> keys[] = {
             {"Left", Qt::Key_Left, 4},     {"Up", Qt::Key_Up, 4},
             {"PageUp", Qt::Key_PageUp, 3}, {"Right", Qt::Key_Right, 6},
@@ -141,8 +132,7 @@ private slots:
             QTest::newRow(name) << int(key) << position;
     }
     void trackBarKeys() {
-        QFETCH(int, key);
-        QFETCH(int, position);
+        const auto [key, position] = test::fetch<int, int>("key", "position");
         Rig rig;
         rig.open(6);
         QCOMPARE(rig.stats.TrackBar1->value(), 5);
@@ -156,9 +146,7 @@ private slots:
     // undone, as are two single clicks; a right click or a release away
     // from the label does nothing. The box itself toggles on a click.
     void showStatsFlagOnDisk_data() {
-        QTest::addColumn<int>("label");
-        QTest::addColumn<test::Gesture>("gesture");
-        QTest::addColumn<bool>("toggled");
+        test::columns<int, test::Gesture, bool>("label", "gesture", "toggled");
         using G = test::Gesture;
         QTest::newRow("click") << 55 << G::Click << true;
         QTest::newRow("click, second line") << 54 << G::Click << true;
@@ -169,11 +157,10 @@ private slots:
         QTest::newRow("released outside") << 54 << G::ReleaseOutside << false;
     }
     void showStatsFlagOnDisk() {
-        QFETCH(int, label);
-        QFETCH(test::Gesture, gesture);
-        QFETCH(bool, toggled);
+        const auto [label, gesture, toggled] =
+            test::fetch<int, test::Gesture, bool>("label", "gesture", "toggled");
         Rig rig;
-        const QString path = rig.w.folder.dir.filePath(QStringLiteral("setup.ini"));
+        const QString path = rig.w.folder.path(QStringLiteral("setup.ini"));
         const QList<QByteArray> before = readTextLines(path, QString());
         rig.open(12);
         const bool checked = rig.stats.CheckBox1->isChecked();
@@ -192,7 +179,7 @@ private slots:
     // as it was in memory.
     void unreadableFileStillOpens() {
         Rig rig;
-        QFile::remove(rig.w.folder.dir.filePath(QStringLiteral("tarvil.hig")));
+        QFile::remove(rig.w.folder.path(QStringLiteral("tarvil.hig")));
         rig.open(2);
         QVERIFY(rig.stats.isVisible());
         QCOMPARE(rig.w.fake.messages.texts, QStringList{QStringLiteral("File not found")});

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Wave files of every common kind come out in the playback format.
 #include "platform/wavedecoder.h"
+#include "support/datarows.h"
 
 #include <QFile>
 #include <QTest>
@@ -47,10 +48,8 @@ class WaveDecoderTest : public QObject {
     Q_OBJECT
 private slots:
     void decodes_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("frames");
-        QTest::addColumn<int>("value"); // of the middle sample, both sides
-        QTest::addColumn<int>("within");
+        // value: of the middle sample, both sides
+        test::columns<QByteArray, int, int, int>("file", "frames", "value", "within");
         // Half the full scale, in each sample format.
         QTest::newRow("16-bit mono")
             << wave(1, 1, 44100, 16, QByteArray("\x00\x40", 2), 100) << 100 << 16384 << 0;
@@ -72,10 +71,8 @@ private slots:
         QTest::newRow("3 channels at 48000 Hz") << seed("3ch-48000") << 882 << 16384 << 16;
     }
     void decodes() {
-        QFETCH(QByteArray, file);
-        QFETCH(int, frames);
-        QFETCH(int, value);
-        QFETCH(int, within);
+        const auto [file, frames, value, within] =
+            test::fetch<QByteArray, int, int, int>("file", "frames", "value", "within");
         const auto samples = decodeWave(file);
         QVERIFY(samples);
         QCOMPARE(int(samples->size()), frames * PlaybackChannels);

@@ -15,17 +15,9 @@ xkb_rate=$2
 artefacts=$3
 mkdir -p "$artefacts"
 work=$(mktemp -d)
-failures=0
-passes=0
-cleanup() {
-    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
-    [ -n "${weston:-}" ] && kill "$weston" 2>/dev/null
-    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); case_failed=1; }
-ok() { echo "ok: $*"; }
+. "$(dirname "${BASH_SOURCE[0]}")/e2e/play.sh"
+case_name=wayland
+trap '[ -n "${weston:-}" ] && kill "$weston" 2>/dev/null; cleanup' EXIT
 
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -44,7 +36,7 @@ done
 [ -n "$display" ] || { echo "weston did not start"; cat "$work/weston.log"; exit 1; }
 export WAYLAND_DISPLAY=$socket DISPLAY=$display XDG_SESSION_TYPE=wayland
 unset QT_QPA_PLATFORM
-for _ in $(seq 100); do "$xkb_rate" >/dev/null 2>&1 && break; sleep 0.1; done
+wait_until 10 "$xkb_rate"
 
 screenshot() { # screenshot NAME: the whole session as weston shows it
     rm -f "$work"/wayland-screenshot-*.png
@@ -52,9 +44,6 @@ screenshot() { # screenshot NAME: the whole session as weston shows it
     local png; png=$(ls "$work"/wayland-screenshot-*.png 2>/dev/null | head -n 1)
     [ -n "$png" ] && mv "$png" "$artefacts/$1.png"
 }
-# The game's windows as X clients of Xwayland; Qt's Wayland platform would
-# show them to weston directly and Xwayland would not know them.
-menu_on_xwayland() { xdotool search --onlyvisible --name '^Welcome to Krumlix$' 2>/dev/null | head -n 1; }
 
 # play START_COMMAND NAME: starts the game, checks it and ends it by SIGTERM.
 play() {
@@ -63,9 +52,10 @@ play() {
     "$xkb_rate" 600 40 >/dev/null
     "$@" >"$work/$name.log" 2>&1 &
     game=$!
-    local menu=""
-    for _ in $(seq 200); do menu=$(menu_on_xwayland); [ -n "$menu" ] && break; sleep 0.1; done
-    [ -n "$menu" ] || fail "$name: no menu window on Xwayland"
+    # The game's windows as X clients of Xwayland; Qt's Wayland platform would
+    # show them to weston directly and Xwayland would not know them.
+    wait_until 20 has_window '^Welcome to Krumlix$' || fail "$name: no menu window on Xwayland"
+    local menu; menu=$(window_id '^Welcome to Krumlix$')
     [ -n "$(xdotool search --onlyvisible --name '^Krumlix$' 2>/dev/null)" ] || fail "$name: no game window"
     local hints; hints=$(xprop -id "$menu" _MOTIF_WM_HINTS 2>/dev/null | sed -n 's/.*= //p')
     sleep 1
@@ -74,8 +64,7 @@ play() {
     screenshot "wayland-$name"
     [ -f "$artefacts/wayland-$name.png" ] || fail "$name: no screenshot"
     kill -TERM "$game"
-    for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$game" 2>/dev/null && fail "$name: the game did not end"
+    wait_until 10 ended "$game" || fail "$name: the game did not end"
     game=""
     [ "$("$xkb_rate")" = "600 40" ] || fail "$name: the player's repeat is $("$xkb_rate") afterwards"
     [ $case_failed -eq 0 ] && { passes=$((passes + 1)); ok "$name: through Xwayland $DISPLAY, menu hints $hints, the player's repeat 600 40 while running and after"; }
@@ -117,13 +106,11 @@ refused_x() {
     grep -Eq 'wl_surface[@#][0-9]+\.attach\(wl_buffer[@#]' "$work/refused.log" || fail "refused: nothing drawn"
     screenshot wayland-refused-x
     kill -TERM "$game"
-    for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$game" 2>/dev/null && fail "refused: the game did not end"
+    wait_until 10 ended "$game" || fail "refused: the game did not end"
     game=""
     kill "$xvfb" 2>/dev/null
     [ $case_failed -eq 0 ] && { passes=$((passes + 1)); ok "refused: X server :$number refused the game, its menu appeared natively on Wayland"; }
 }
 refused_x
 
-echo "wayland: $passes passed, $failures failed"
-[ $failures -eq 0 ]
+summary wayland

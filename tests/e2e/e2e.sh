@@ -4,29 +4,8 @@
 # checks from outside what is seen, heard and written.
 # Usage: e2e.sh GAME_FOLDER XKB_RATE XSHOT ARTEFACT_DIR
 set -uo pipefail
-game_folder=$1
-xkb_rate=$2
-xshot=$3
-artefacts=$4
-mkdir -p "$artefacts"
-work=$(mktemp -d)
-here=$(dirname "${BASH_SOURCE[0]}")
-. "$here/desktop.sh"
-. "$here/play.sh"
-trap cleanup EXIT
-start_xvfb || exit 1
-
-# --- helpers ---------------------------------------------------------------
-
-# Sets X and Y to the window's position on the screen.
-window_at() {
-    eval "$(xdotool getwindowgeometry --shell "$(window_id "$1")")"
-    X=$X Y=$Y
-}
-menu_click() { # menu_click TOP: the menu word whose area starts at TOP
-    window_at '^Welcome to Krumlix$'
-    xdotool mousemove $((X + 77)) $((Y + $1 + 8)) click 1
-}
+. "$(dirname "${BASH_SOURCE[0]}")/play.sh"
+start_e2e "$@" || exit 1
 
 # --- cases -----------------------------------------------------------------
 
@@ -37,7 +16,6 @@ startup_and_quit() {
     "$xkb_rate" 600 40 >/dev/null
     start_recording
     start_game || return
-    window_at '^Krumlix$'
     eval "$(xdotool getwindowgeometry --shell "$(window_id '^Krumlix$')")"
     [ "$WIDTH" = 640 ] && [ "$HEIGHT" = 456 ] || fail "game window is ${WIDTH}x$HEIGHT"
     local gx=$X gy=$Y
@@ -49,7 +27,7 @@ startup_and_quit() {
     [ "$(shot startup pixel $((gx + 10)) $((gy + 420)))" = "0 0 0" ] || fail "field is not black"
     [ "$("$xkb_rate")" = "250 33" ] || fail "repeat while running: $("$xkb_rate")"
     menu_click 331
-    wait_until 10 bash -c "! kill -0 $game" || fail "Quit did not end the game"
+    wait_until 10 ended "$game" || fail "Quit did not end the game"
     game=""
     [ "$("$xkb_rate")" = "600 40" ] || fail "repeat after Quit: $("$xkb_rate")"
     ok "window 640x456, panel and field colours, repeat set and restored"
@@ -97,17 +75,13 @@ qualifying_run() {
     xdotool key Return
     wait_until 10 no_window '^Krumlix - congratulations$' || fail "the name dialog stayed"
     sleep 0.5
-    local name
-    name=$(od -An -v -t d4 -N 56 "$work/game/tarvil.hig" | tr -s ' ' '\n' | grep -v '^$' |
-        awk '{ printf "%c", $1 - 21739 }')
+    local name; name=$(stored_text 0 14)
     [ "$name" = "E2E Tester    " ] || fail "rank 1 holds '$name'"
     local day; day=$(date +%-d)
     local suffix=th
     case $day in 1|21|31) suffix=st;; 2|22) suffix=nd;; 3|23) suffix=rd;; esac
     local expected; expected=$(printf '%-19s' "$(date +%B) $day$suffix $(date +%Y)")
-    local stored
-    stored=$(od -An -v -t d4 -j 56 -N 76 "$work/game/tarvil.hig" | tr -s ' ' '\n' | grep -v '^$' |
-        awk '{ printf "%c", $1 - 21739 }')
+    local stored; stored=$(stored_text 14 19)
     [ "$stored" = "$expected" ] || fail "date '$stored', expected '$expected'"
     shot menu_with_entry
     cp "$work/game/tarvil.hig" "$work/qualified.hig"

@@ -5,33 +5,12 @@
 # after a dialog, and keys held down across windows (xdotool keydown/keyup).
 # Usage: e2e_wm.sh GAME_FOLDER XKB_RATE XSHOT ARTEFACT_DIR (under with_pulseaudio.sh)
 set -uo pipefail
-game_folder=$1
-xkb_rate=$2
-xshot=$3
-artefacts=$4
-mkdir -p "$artefacts"
-work=$(mktemp -d)
-here=$(dirname "${BASH_SOURCE[0]}")
-. "$here/desktop.sh"
-. "$here/play.sh"
-trap cleanup EXIT
-
-start_xvfb || exit 1
+. "$(dirname "${BASH_SOURCE[0]}")/play.sh"
+start_e2e "$@" || exit 1
 start_xfwm4 || exit 1
 
 is_state() { [ "$(wm_state "$1")" = "$2" ]; }
 geometry() { xwininfo -id "$1" 2>/dev/null | grep -E 'Absolute|Width|Height' | tr -s ' ' | tr '\n' ' '; }
-# Client-area origin of a window on the screen: sets X and Y. (xdotool's
-# getwindowgeometry counts the frame twice under a reparenting manager.)
-window_at() {
-    X=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
-    Y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
-}
-menu_click() { # menu_click TOP
-    local menu; menu=$(window_id '^Welcome to Krumlix$')
-    window_at "$menu"
-    xdotool mousemove $((X + 77)) $((Y + $1 + 8)) click 1
-}
 
 # xfwm4 offers no minimise for a window that asks for no minimise button,
 # and every window of the game asks for none; what minimises them all the
@@ -59,11 +38,7 @@ motif_hints() {
 }
 
 # Names stored in the ten entries of tarvil.hig, one a line.
-stored_names() {
-    od -An -v -t d4 "$work/game/tarvil.hig" | tr -s ' ' '\n' | grep -v '^$' |
-        awk '{ v[NR - 1] = $1 } END { for (e = 0; e < 10; ++e) { s = "";
-              for (i = 0; i < 14; ++i) s = s sprintf("%c", v[e * 63 + i] - 21739); print s } }'
-}
+stored_names() { for e in 0 1 2 3 4 5 6 7 8 9; do stored_text $((e * 63)) 14; echo; done; }
 
 # --- cases -----------------------------------------------------------------
 
@@ -108,16 +83,15 @@ window_manager_and_buttons() {
         xdotool windowactivate --sync "$id" 2>/dev/null; xdotool key Return
         wait_until 5 no_window "$title" || fail "$title stayed open after Enter (its OK)"
         # The focus goes back to the menu that opened the dialog.
-        wait_until 5 bash -c "[ \"\$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//')\" = \"$(printf '0x%x' "$menu")\" ]" ||
-            fail "focus after $title: $(xprop -root _NET_ACTIVE_WINDOW), menu is $(printf '0x%x' "$menu")"
+        wait_until 5 has_focus "$menu" || fail "focus after $title: $(active_window), menu is $menu"
     done
     shot wm-menu
     ok "WM manages the windows; menu: $menu_hints; game window: $game_hints"
 }
 
-# Sets, for the game window where it stands: prompt, the area of the
-# after-run prompt; upper, where the hero facing up or half left stands,
-# black when he aims low.
+# Sets, for the game window where it stands, prompt (which prompt_shown
+# reads), the area of the after-run prompt, and upper, where the hero facing
+# up or half left stands, black when he aims low.
 game_window_areas() {
     window_at "$(window_id '^Krumlix$')"
     prompt="white $((X + 181)) $((Y + 117)) 281 29"
@@ -132,7 +106,6 @@ minimise_and_restore_through_a_cycle() {
     start_game || return
     local menu; menu=$(window_id '^Welcome to Krumlix$')
     local game_window; game_window=$(window_id '^Krumlix$')
-    local prompt upper
     game_window_areas
 
     minimise_restore_twice "$menu" "the menu at start-up"
@@ -176,8 +149,7 @@ minimise_and_restore_through_a_cycle() {
     window_at "$stats"
     xdotool mousemove $((X + 342)) $((Y + 327)) click 1
     wait_until 10 no_window '^Krumlix - view stats' || fail "statistics stayed open"
-    wait_until 5 bash -c "[ \"\$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//')\" = \"$(printf '0x%x' "$menu")\" ]" ||
-        fail "focus after the statistics: $(xprop -root _NET_ACTIVE_WINDOW), menu $(printf '0x%x' "$menu")"
+    wait_until 5 has_focus "$menu" || fail "focus after the statistics: $(active_window), menu $menu"
 
     menu=$(window_id '^Welcome to Krumlix$')
     minimise_restore_twice "$menu" "the menu after the qualifying run"
@@ -203,7 +175,6 @@ held_keys() {
     start_game || return
     [ "$("$xkb_rate")" = "250 33" ] || fail "repeat while running: $("$xkb_rate")"
     local menu; menu=$(window_id '^Welcome to Krumlix$')
-    local prompt upper
     game_window_areas
     xdotool windowactivate --sync "$menu" 2>/dev/null
     xdotool keydown Return; sleep 1.5; xdotool keyup Return
@@ -240,7 +211,6 @@ own_repeats_in_a_wayland_session() {
     local repeat; repeat=$("$xkb_rate")
     [ "$repeat" = "600 40" ] || fail "the player's repeat changed at start-up: $repeat"
     local menu; menu=$(window_id '^Welcome to Krumlix$')
-    local prompt upper
     game_window_areas
     xdotool windowactivate --sync "$menu" 2>/dev/null; xdotool key Return
     wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return; }
@@ -257,7 +227,7 @@ own_repeats_in_a_wayland_session() {
     wait_until 10 has_window '^Welcome to Krumlix$' || { fail "Enter did not bring the menu"; return; }
     sleep 0.5
     menu_click 331 # Quit
-    wait_until 10 bash -c "! kill -0 $game" || fail "Quit did not end the game"
+    wait_until 10 ended "$game" || fail "Quit did not end the game"
     wait "$game" 2>/dev/null; game=""
     repeat=$("$xkb_rate")
     [ "$repeat" = "600 40" ] || fail "the player's repeat after Quit: $repeat"

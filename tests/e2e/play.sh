@@ -2,16 +2,18 @@
 # Helpers of the end-to-end tests that play the real program from outside:
 # waits (each bounded), windows found by title, the game folder, the game
 # started and ended, recordings of the sound server's null sink, screenshots.
-# Needs $work, $game_folder, $xshot and $artefacts; a recording needs
-# KRUMLIX_TEST_SINK (with_pulseaudio.sh sets it).
+# Needs $work, $game_folder, $xshot and $artefacts (start_e2e sets them); a
+# recording needs KRUMLIX_TEST_SINK (with_pulseaudio.sh sets it).
+. "$(dirname "${BASH_SOURCE[0]}")/desktop.sh"
 
 failures=0 passes=0
 fail() { echo "FAIL: $case_name: $*"; failures=$((failures + 1)); case_failed=1; }
 ok() { echo "ok: $case_name: $*"; }
 summary() { echo "$1: $passes passed, $failures failed"; [ $failures -eq 0 ]; }
-# Ends what the test started (by the ids it kept) and removes its folder.
+# Ends what the test started (by the ids it kept; the game at once, however
+# stuck) and removes its folder.
 cleanup() {
-    [ -n "${game:-}" ] && kill "$game" 2>/dev/null
+    [ -n "${game:-}" ] && kill -KILL "$game" 2>/dev/null
     [ -n "${recorder:-}" ] && kill "$recorder" 2>/dev/null
     stop_desktop
     rm -rf "$work"
@@ -27,9 +29,37 @@ wait_until() {
     done
     return 1
 }
+# The set-up of a script that plays the game: its arguments GAME_FOLDER
+# XKB_RATE XSHOT ARTEFACT_DIR, a work folder removed at its end, an X server.
+start_e2e() {
+    game_folder=$1 xkb_rate=$2 xshot=$3 artefacts=$4
+    mkdir -p "$artefacts"
+    work=$(mktemp -d)
+    trap cleanup EXIT
+    start_xvfb
+}
 window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 has_window() { [ -n "$(window_id "$1")" ]; }
 no_window() { [ -z "$(window_id "$1")" ]; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+has_focus() { [ "$(active_window)" = "$1" ]; }
+# Sets X and Y to the client area's origin on the screen of a window, by id
+# or by title (xdotool's getwindowgeometry counts the frame twice under a
+# reparenting window manager).
+window_at() {
+    local id=$1
+    [[ $id =~ ^[0-9]+$ ]] || id=$(window_id "$1")
+    eval "$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left \([XY]\): *\(-*[0-9]*\)/\1=\2/p')"
+}
+menu_click() { # menu_click TOP: the menu word whose area starts at TOP
+    window_at '^Welcome to Krumlix$'
+    xdotool mousemove $((X + 77)) $((Y + $1 + 8)) click 1
+}
+# stored_text INT COUNT: COUNT characters of tarvil.hig from its INTth number.
+stored_text() {
+    od -An -v -t d4 -j $((4 * $1)) -N $((4 * $2)) "$work/game/tarvil.hig" | tr -s ' ' '\n' |
+        grep -v '^$' | awk '{ printf "%c", $1 - 21739 }'
+}
 set_line() { # set_line FILE N VALUE: line N (from 0) of a CR LF file
     sed -i "$(($2 + 1))s/.*/$3\r/" "$1"
 }

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -33,27 +32,9 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <vector>
 
 namespace krumlix::test {
-
-/// The messages the game gives for a failing file operation or number.
-inline bool isGameMessage(const QString &text) {
-    static const QStringList fixed{
-        QStringLiteral("File not found"), QStringLiteral("Read beyond end of file"),
-        QStringLiteral("File access denied"), QStringLiteral("Disk full"),
-        QStringLiteral("Too many open files")};
-    if (fixed.contains(text))
-        return true;
-    const QString io = QStringLiteral("I/O error ");
-    if (text.startsWith(io)) {
-        bool ok = false;
-        text.mid(io.size()).toInt(&ok);
-        return ok;
-    }
-    return (text.startsWith(QStringLiteral("Cannot open file ")) && text.size() > 17) ||
-           (text.startsWith(QLatin1Char('\'')) &&
-            text.endsWith(QStringLiteral("' is not a valid integer value")));
-}
 
 /// The bytes of a file, or nothing when it cannot be read as one.
 inline std::optional<QByteArray> fileBytes(const QString &path) {
@@ -67,24 +48,21 @@ inline std::optional<QByteArray> fileBytes(const QString &path) {
 /// temporary folder, so that a test can take every free block. Where the
 /// mount is refused (no privilege for it), the folder is an ordinary one and
 /// a full disk is played by a file size limit instead (EFBIG, not ENOSPC).
-class SmallDisk {
+class SmallDisk : public TempGameDir {
 public:
     SmallDisk() {
-        const QByteArray path = QFile::encodeName(dir_.path());
-        mounted_ = ::mount("tmpfs", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                           "size=16k,mode=0755") == 0;
+        mounted_ = ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs",
+                           MS_NOSUID | MS_NODEV, "size=16k,mode=0755") == 0;
     }
     ~SmallDisk() {
         limit_.reset();
         if (mounted_)
-            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+            ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
     }
     SmallDisk(const SmallDisk &) = delete;
     SmallDisk &operator=(const SmallDisk &) = delete;
 
     bool mounted() const { return mounted_; }
-    QString programDir() const { return dir_.path() + QLatin1Char('/'); }
-    QString path(const QString &name) const { return dir_.filePath(name); }
 
     /// From now on no byte more fits: every free block of the tmpfs goes to
     /// a filler file, or, without the mount, no file may grow past 16 bytes.
@@ -118,7 +96,6 @@ public:
     }
 
 private:
-    QTemporaryDir dir_;
     bool mounted_ = false;
     std::unique_ptr<FileSizeLimit> limit_;
 };
@@ -131,44 +108,39 @@ inline bool setImmutable(const QString &folder, bool on) {
                              {on ? QStringLiteral("+i") : QStringLiteral("-i"), folder}) == 0;
 }
 
-/// From now on the exclusive and unnamed opens that make temporary files fail
-/// in this process with EPERM, as in a folder that refuses new files (an
-/// immutable one, some network file systems); other opens go on. False when
-/// the filter could not be installed.
-template <std::size_t N> bool installFilter(sock_filter (&filter)[N]) {
-    sock_fprog program{static_cast<unsigned short>(N), filter};
+/// From now on the system calls that `pick` singles out fail in this process
+/// with `error`. `pick` runs with the call's number loaded; it jumps to its
+/// end to fail the call, one further to let it go on. False when the filter
+/// could not be installed.
+inline bool failCalls(std::initializer_list<sock_filter> pick, int error) {
+    std::vector<sock_filter> filter{
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, std::uint8_t(pick.size() + 2)),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+    filter.insert(filter.end(), pick);
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | std::uint32_t(error)));
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
     return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
+
+/// The exclusive and unnamed opens that make temporary files fail with EPERM,
+/// as in a folder that refuses new files (an immutable one, some network file
+/// systems); other opens go on.
 inline bool refuseNewFiles() {
-    constexpr auto flagsLow = static_cast<std::uint32_t>(offsetof(seccomp_data, args[2]));
-    sock_filter filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, 5),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, flagsLow),
-        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_EXCL | __O_TMPFILE, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    return installFilter(filter);
+    return failCalls({BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+                      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+                      BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_EXCL | __O_TMPFILE, 0, 1)},
+                     EPERM);
 }
 
-/// From now on fsync and fdatasync fail in this process with EIO, as on a
-/// disk that could not take the data written. False when the filter could
-/// not be installed.
+/// fsync and fdatasync fail with EIO, as on a disk that could not take the
+/// data written.
 inline bool failSyncs() {
-    sock_filter filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, 4),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 1, 0),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fdatasync, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    return installFilter(filter);
+    return failCalls({BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 1, 0),
+                      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fdatasync, 0, 1)},
+                     EIO);
 }
 
 /// Waits until `fd` can be read, at most `ms` milliseconds.

@@ -47,7 +47,7 @@ bool saysNotInteger(const QString &told, const QByteArray &line) {
     if (whole.size() <= 100)
         return told == whole;
     const QString end = QStringLiteral("' is not a valid integer value");
-    return test::isGameMessage(told) && told.startsWith(whole.left(60)) && told.endsWith(end);
+    return told.startsWith(whole.left(60)) && told.endsWith(end);
 }
 
 /// The text up to the first line end.
@@ -63,46 +63,28 @@ enum Content { Missing, Empty, Random, OneLongLine, Folder, ShortRandom, Megabyt
 /// Puts `content` in place of `name` in the game folder; returns the bytes
 /// it holds (nothing for a missing file or a folder).
 QByteArray place(test::GameWindows &w, const QString &name, int content) {
-    const QString path = w.folder.dir.filePath(name);
-    QFile::remove(path);
-    QByteArray bytes;
-    switch (content) {
-    case Empty:
-        break;
-    case Random:
-        bytes = randomBytes(name == QLatin1String("tarvil.hig") ? 2520 : 4096, 7);
-        break;
-    case ShortRandom:
-        bytes = randomBytes(1000, 11);
-        break;
-    case OneLongLine:
-        bytes = QByteArray(10 * 1024 * 1024, '7');
-        break;
-    case MegabyteLine:
-        bytes = QByteArray(1024 * 1024, '7');
-        break;
-    case BelowZero: { // the shipped table, its last entry with -5 points
-        std::array<HighScoreEntry, 10> table;
-        table.fill(DefaultEntry());
-        table[9][HighScoreEntry::RunScore] = -5;
-        bytes = encodeHighScores(table.data());
-        break;
-    }
-    case Folder:
+    QFile::remove(w.folder.path(name));
+    if (content == Folder)
         QDir(w.folder.dir.path()).mkpath(name + QStringLiteral("/inside"));
-        return bytes;
-    case Missing:
-        return bytes;
-    }
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
+    if (content == Folder || content == Missing)
+        return {};
+    std::array<HighScoreEntry, 10> table; // the shipped one, its last entry with -5 points
+    table.fill(DefaultEntry());
+    table[9][HighScoreEntry::RunScore] = -5;
+    const int randomSize = name == QLatin1String("tarvil.hig") ? 2520 : 4096;
+    const QByteArray bytes = content == Random         ? randomBytes(randomSize, 7)
+                             : content == ShortRandom  ? randomBytes(1000, 11)
+                             : content == OneLongLine  ? QByteArray(10 * 1024 * 1024, '7')
+                             : content == MegabyteLine ? QByteArray(1024 * 1024, '7')
+                             : content == BelowZero    ? encodeHighScores(table.data())
+                                                       : QByteArray();
+    w.folder.write(name, bytes);
     return bytes;
 }
 
 /// What is at `name` now: its bytes, "(missing)" or "(folder)".
 QByteArray whatIsAt(test::GameWindows &w, const QString &name) {
-    const QFileInfo info(w.folder.dir.filePath(name));
+    const QFileInfo info(w.folder.path(name));
     if (info.isDir())
         return QByteArrayLiteral("(folder)");
     return test::fileBytes(info.filePath()).value_or(QByteArrayLiteral("(missing)"));
@@ -146,24 +128,6 @@ int startPlayAndQuit(test::GameWindows &w, const std::function<void()> &atStart,
     return menus;
 }
 
-/// Answers the next modal window with `action`, then closes it.
-void whenOpenThenClose(const std::function<void(QDialog *)> &action) {
-    test::whenModal([action](QWidget *modal) {
-        auto *dialog = static_cast<QDialog *>(modal);
-        action(dialog);
-        if (dialog->isVisible())
-            dialog->done(0);
-    });
-}
-
-class ScriptedSaveChooser final : public FileChooser {
-public:
-    bool execute() override {
-        fileName = QStringLiteral("default.snd");
-        return true;
-    }
-};
-
 } // namespace
 
 class BadStartTest : public QObject {
@@ -173,8 +137,7 @@ private slots:
     // a run played, the file left as it was; "Save settings" then writes a
     // whole one that loads without a word. A missing one is written afresh.
     void settingsFile_data() {
-        QTest::addColumn<int>("content");
-        QTest::addColumn<bool>("keptUntilSaved");
+        test::columns<int, bool>("content", "keptUntilSaved");
         QTest::newRow("random bytes") << int(Random) << true;
         // Far larger than any settings file: not read at all.
         QTest::newRow("one 10 MB line") << int(OneLongLine) << true;
@@ -182,8 +145,7 @@ private slots:
         QTest::newRow("missing") << int(Missing) << false;
     }
     void settingsFile() {
-        QFETCH(int, content);
-        QFETCH(bool, keptUntilSaved);
+        const auto [content, keptUntilSaved] = test::fetch<int, bool>("content", "keptUntilSaved");
         const bool cannotOpen = content == Missing || content == OneLongLine;
         test::GameWindows w;
         const QString name = QStringLiteral("setup.ini");
@@ -206,7 +168,7 @@ private slots:
                 if (keptUntilSaved)
                     QCOMPARE(whatIsAt(w, name), bytes);
                 // The player saves: a whole file of 51 lines.
-                whenOpenThenClose([](QDialog *) {});
+                test::answerModal<QDialog>([](QDialog &) {});
                 w.errors.guard([&] { w.menu().Button8Click(); });
             });
         QCOMPARE(menus, 2);
@@ -231,9 +193,7 @@ private slots:
     // enter yet. After the run of 0 points, a table with scores below zero
     // takes it.
     void highScoreFile_data() {
-        QTest::addColumn<int>("content");
-        QTest::addColumn<QString>("message"); // empty: none
-        QTest::addColumn<bool>("runEnters");
+        test::columns<int, QString, bool>("content", "message", "runEnters"); // "": no message
         QTest::newRow("random bytes") << int(Random) << QString() << true;
         QTest::newRow("a score below zero") << int(BelowZero) << QString() << true;
         QTest::newRow("1000 random bytes")
@@ -243,9 +203,8 @@ private slots:
         QTest::newRow("a folder") << int(Folder) << "File access denied" << false;
     }
     void highScoreFile() {
-        QFETCH(int, content);
-        QFETCH(QString, message);
-        QFETCH(bool, runEnters);
+        const auto [content, message, runEnters] =
+            test::fetch<int, QString, bool>("content", "message", "runEnters");
         test::GameWindows w;
         const QString name = QStringLiteral("tarvil.hig");
         place(w, name, content);
@@ -281,7 +240,7 @@ private slots:
                     QCOMPARE(whatIsAt(w, name), before);
                 }
                 // The player clears the scores.
-                whenOpenThenClose([&w](QDialog *) { w.context.windows.Form7->Button1->click(); });
+                test::answerModal<TForm7>([](TForm7 &clear) { clear.Button1->click(); });
                 w.menu().Button9Click();
             },
             &others);
@@ -303,15 +262,15 @@ private slots:
     void schemeFileOfRandomBytes() {
         test::GameWindows w;
         TSound &sound = *w.context.windows.Sound;
-        sound.SaveDialog1 = std::make_unique<ScriptedSaveChooser>();
+        sound.SaveDialog1 = std::make_unique<test::ScriptedChooser>(QStringLiteral("default.snd"));
         const QByteArray bytes = place(w, QStringLiteral("default.snd"), Random);
         const QList<QByteArray> lines = splitTextLines(bytes);
         const int menus = startPlayAndQuit(
             w,
             [&] {
                 QCOMPARE(w.fake.messages.texts, QStringList());
-                whenOpenThenClose([&](QDialog *modal) {
-                    QCOMPARE(modal, &sound);
+                test::answerModal<TSound>([&](TSound &modal) {
+                    QCOMPARE(&modal, &sound);
                     sound.ComboBox1->setCurrentIndex(0); // picked from the list
                     QCOMPARE(sound.ComboBox1->currentText(), QStringLiteral("default.snd"));
                     emit sound.ComboBox1->activated(0);
@@ -328,7 +287,7 @@ private slots:
             },
             [&] {
                 QCOMPARE(whatIsAt(w, QStringLiteral("default.snd")), bytes);
-                whenOpenThenClose([&](QDialog *) { sound.Button13->click(); });
+                test::answerModal<TSound>([](TSound &sound) { sound.Button13->click(); });
                 w.menu().Button2Click();
             });
         QCOMPARE(menus, 2);
@@ -345,9 +304,8 @@ private slots:
     // nothing of it is applied. (In a child process with little memory, so
     // that a fault ends there.)
     void onlyRegularFilesOfSensibleSizeAreRead_data() {
-        QTest::addColumn<int>("file");       // 0 settings, 1 scheme, 2 high scores
-        QTest::addColumn<QString>("target"); // what the name leads to
-        QTest::addColumn<bool>("read");
+        // file: 0 settings, 1 scheme, 2 high scores; target: what the name leads to
+        test::columns<int, QString, bool>("file", "target", "read");
         for (int file : {0, 1, 2}) {
             const char *name = std::array{"settings", "scheme", "high scores"}[file];
             QTest::addRow("%s: endless device", name) << file << "/dev/zero" << false;
@@ -359,17 +317,13 @@ private slots:
         }
     }
     void onlyRegularFilesOfSensibleSizeAreRead() {
-        QFETCH(int, file);
-        QFETCH(QString, target);
-        QFETCH(bool, read);
+        const auto [file, target, read] = test::fetch<int, QString, bool>("file", "target", "read");
         const bool scheme = file == 1;
         test::GameWindows w;
         TSound &sound = *w.context.windows.Sound;
-        QFile::setPermissions(w.folder.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                       QFile::ExeOwner | QFile::ReadOther |
-                                                       QFile::ExeOther);
+        ::chmod(QFile::encodeName(w.folder.dir.path()).constData(), 0705);
         const QString name = QStringList{"setup.ini", "odd.snd", "tarvil.hig"}.at(file);
-        const QString path = w.folder.dir.filePath(name);
+        const QString path = w.folder.path(name);
         QFile::remove(path);
         if (target == QLatin1String("(pipe)")) {
             QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
@@ -499,10 +453,7 @@ private slots:
         QCOMPARE(w.fake.messages.texts.size(), 1);
         QElapsedTimer clock;
         qint64 shownAfter = -1;
-        test::whenModal([&](QWidget *modal) {
-            shownAfter = clock.elapsed();
-            static_cast<QDialog *>(modal)->done(0);
-        });
+        test::answerModal<QDialog>([&](QDialog &) { shownAfter = clock.elapsed(); });
         clock.start();
         DialogMessageBox().show(QStringLiteral("Krumlix"), w.fake.messages.texts.first());
         QVERIFY(shownAfter >= 0);

@@ -19,15 +19,6 @@ using namespace krumlix;
 
 namespace {
 
-/// The "Save scheme as..." dialog, answered with a name every time.
-class NamingChooser final : public FileChooser {
-public:
-    bool execute() override {
-        fileName = QStringLiteral("/elsewhere/mine.snd");
-        return true;
-    }
-};
-
 enum Writer { SaveSettings, StatsFlag, HighScores, ClearedScores, SaveScheme };
 
 /// The file each writer writes.
@@ -45,7 +36,8 @@ struct Rig {
 
     explicit Rig(const QString &programDir) : dir(programDir) {
         w.shared.ProgramDir = programDir;
-        sound.SaveDialog1 = std::make_unique<NamingChooser>();
+        sound.SaveDialog1 =
+            std::make_unique<test::ScriptedChooser>(QStringLiteral("/elsewhere/mine.snd"));
         for (int e = 1; e <= 10; ++e)
             w.shared.HighScoreTable[e] = DefaultEntry();
     }
@@ -106,8 +98,7 @@ enum Lock { Permissions, Immutable, Refusing, SyncFailing };
 
 /// A row for each writer, and each of `locks`.
 void addWriters(std::initializer_list<int> locks = {Permissions}) {
-    QTest::addColumn<int>("writer");
-    QTest::addColumn<int>("lock");
+    test::columns<int, int>("writer", "lock");
     const char *writers[] = {"save settings", "statistics flag", "high scores", "cleared scores",
                              "save scheme"};
     const char *lockNames[] = {"", ", immutable folder", ", folder refusing new files",
@@ -216,8 +207,7 @@ private slots:
         addWriters({Permissions, Immutable, Refusing, SyncFailing});
     }
     void writableFileInLockedFolder() {
-        QFETCH(int, writer);
-        QFETCH(int, lock);
+        const auto [writer, lock] = test::fetch<int, int>("writer", "lock");
         const LockedSave save = saveInLockedFolder(writer, 0666, Lock(lock));
         if (!save.lockable)
             QSKIP("chattr +i fails here: the temporary folder's file system has no immutable "
@@ -233,8 +223,7 @@ private slots:
     // A folder has the file's name: the save is refused with the game's
     // message and the folder is left with what it holds.
     void nameTakenByAFolder_data() {
-        QTest::addColumn<int>("writer");
-        QTest::addColumn<QString>("message");
+        test::columns<int, QString>("writer", "message");
         const QString denied = QStringLiteral("File access denied");
         QTest::newRow("save settings") << int(SaveSettings) << denied;
         // The flag reads the file before it writes it.
@@ -245,8 +234,7 @@ private slots:
         QTest::newRow("save scheme") << int(SaveScheme) << denied;
     }
     void nameTakenByAFolder() {
-        QFETCH(int, writer);
-        QFETCH(QString, message);
+        const auto [writer, message] = test::fetch<int, QString>("writer", "message");
         test::TempGameDir game;
         Rig rig(game.programDir());
         rig.oldAndNew(writer);
@@ -274,12 +262,7 @@ private slots:
         QVERIFY(!old.isEmpty() && old != fresh);
         const QString file = rig.file(writer);
         const test::KillTally tally = test::killDuringSaves(
-            200, file, old, fresh,
-            [&] {
-                QFile f(file);
-                if (f.open(QIODevice::WriteOnly))
-                    f.write(old);
-            },
+            200, file, old, fresh, [&] { game.write(fileOf(writer), old); },
             [&rig, writer](int i) { rig.save(writer, i % 2 == 0); });
         qInfo("seed %u: old %d, new %d, broken %d; folder holds %s", tally.seed, tally.old,
               tally.fresh, tally.broken, qPrintable(rig.entries().join(QLatin1Char(' '))));

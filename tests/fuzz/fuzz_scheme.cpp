@@ -10,14 +10,6 @@ using namespace krumlix;
 
 namespace {
 
-class NamingChooser final : public FileChooser {
-public:
-    bool execute() override {
-        fileName = QStringLiteral("resaved.snd");
-        return true;
-    }
-};
-
 struct Scheme {
     std::array<QByteArray, SoundEventCount> paths;
     std::array<bool, SoundEventCount> enabled{};
@@ -51,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     test::GameWindows &w = fuzz::windows();
     TSound &sound = *w.context.windows.Sound;
     static const bool chooser = [&sound] {
-        sound.SaveDialog1 = std::make_unique<NamingChooser>();
+        sound.SaveDialog1 = std::make_unique<test::ScriptedChooser>(QStringLiteral("resaved.snd"));
         return true;
     }();
     (void)chooser;

@@ -4,21 +4,69 @@
 // the helpers that read the field's pixels.
 #pragma once
 
-#include "fakehost.h"
+#include "datarows.h"
 #include "fakes.h"
+#include "game/gamehost.h"
 #include "game/gamerun.h"
 #include "game/lanes.h"
+#include "settings/presetrates.h"
 
 #include <QImage>
 #include <QRect>
+#include <QStringList>
 #include <QTest>
 
 #include <array>
 #include <functional>
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 namespace krumlix::test {
+
+/// A game host that records what a run shows, for rule tests without windows.
+class FakeHost final : public GameHost {
+public:
+    void showClock(const QString &text) override { clocks << text; }
+    void showScore(std::int32_t score) override { scores.push_back(score); }
+    void showHitrate(float hitrate) override { hitrates.push_back(hitrate); }
+    void setPromptVisible(bool visible) override { promptVisible = visible; }
+    void showBonusLabel(const QString &text, int left) override {
+        bonusText = text;
+        bonusLeft = left;
+        bonusVisible = true;
+    }
+    void hideBonusLabel() override { bonusVisible = false; }
+    int selectedLevel() override { return level; }
+    int rateSpinValue(int n) override {
+        ++rateReads;
+        return rates[static_cast<std::size_t>(n - 1)];
+    }
+    void PlayEventSound(SoundEvent event) override { sounds.push_back(event); }
+    void fieldChanged() override { ++flushes; }
+    void requestRepaint() override { ++repaints; }
+    void showMenu() override {
+        ++menus;
+        if (onMenu)
+            onMenu();
+    }
+
+    int level = 2;
+    std::array<int, 12> rates = PresetRates[2];
+    QStringList clocks;
+    std::vector<std::int32_t> scores;
+    std::vector<float> hitrates;
+    std::vector<SoundEvent> sounds;
+    bool promptVisible = true;
+    bool bonusVisible = false;
+    QString bonusText;
+    int bonusLeft = 0;
+    int rateReads = 0;
+    int flushes = 0;
+    int repaints = 0;
+    int menus = 0;
+    std::function<void()> onMenu;
+};
 
 struct RuleRig {
     FakePlatform fake;

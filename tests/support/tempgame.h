@@ -16,11 +16,11 @@ struct TempGameDir {
     QTemporaryDir dir;
     QString programDir() const { return dir.path() + QLatin1Char('/'); }
     QString path(const QString &name) const { return dir.filePath(name); }
-    void write(const QString &name, const QByteArray &bytes) const {
+    bool write(const QString &name, const QByteArray &bytes) const {
         QFile f(path(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
     }
+    /// A file of the folder as it is now; empty when it cannot be read.
     QByteArray read(const QString &name) const {
         QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
