@@ -33,6 +33,12 @@ failed=()
 for corpus in settings highscores scheme jpeg wave; do
     target=fuzz_$corpus
     cp -r "$top/tests/fuzz/corpus/$corpus" "$work/$corpus"
+    # The files the game ships are seeds too, as they stand today.
+    case $corpus in
+    settings) cp "$top/settings/default/setup.ini" "$work/$corpus/shipped.ini" ;;
+    highscores) cp "$top/highscore/default/tarvil.hig" "$work/$corpus/shipped.hig" ;;
+    scheme) cp "$top/sound/default/default.snd" "$work/$corpus/shipped.snd" ;;
+    esac
     echo "== $target for ${seconds}s from $(ls "$work/$corpus" | wc -l) seeds"
     if "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
         -artifact_prefix="$artifacts/$target-" -print_final_stats=1 \
