@@ -73,6 +73,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -92,9 +93,13 @@ constexpr int Starts = 5;
 constexpr int IntroWaitMs = 2500;
 constexpr int PollMs = 5;
 /// Presses of Space in the real program, one every ShotSpacingMs, each
-/// after the last one's sound ("Tarvil miss", 0.19 s) has ended.
+/// after the last one's sound ("Tarvil miss", 0.19 s) has ended, each moved
+/// by up to ShotJitterUs: a server mixes in cycles of a few ms, and presses
+/// at a whole number of its cycles apart would all meet it at one point of
+/// its cycle, the same for a whole run and another for the next.
 constexpr int ShotPresses = 200;
 constexpr int ShotSpacingMs = 320;
+constexpr int ShotJitterUs = 25000;
 /// The recording: mono at the sink's own rate (a rate of its own would pass
 /// through the server's resampler, whose filter delays every onset by a few
 /// ms), read in pieces of at most 10 ms.
@@ -943,9 +948,12 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
     QThread::msleep(600);
     std::vector<Clock::time_point> sent;
     std::vector<double> toolMs;
+    std::minstd_rand random(ShotPresses); // the same moments in every run
+    std::uniform_int_distribution jitter(0, ShotJitterUs);
     const Clock::time_point first = Clock::now();
     for (int i = 0; i < ShotPresses && game.state() == QProcess::Running; ++i) {
-        std::this_thread::sleep_until(first + std::chrono::milliseconds(i * ShotSpacingMs));
+        std::this_thread::sleep_until(first + std::chrono::milliseconds(i * ShotSpacingMs) +
+                                      std::chrono::microseconds(jitter(random)));
         const Clock::time_point asked = Clock::now();
         // Down and up in one go; the press is timed from before it is asked
         // for, so the server's own part counts in the figures.
@@ -966,7 +974,7 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
     for (std::size_t i = 0; i < sent.size(); ++i) {
         const std::vector<Clock::time_point> heard =
             recording.onsets(sent[i] - std::chrono::milliseconds(5),
-                             sent[i] + std::chrono::milliseconds(ShotSpacingMs - 20));
+                             sent[i] + std::chrono::milliseconds(ShotSpacingMs - 40));
         if (heard.empty())
             ++f.lost;
         else

@@ -53,6 +53,14 @@ struct Heard {
     QString tones;      ///< the pitches in the order heard, each run of one as one letter
 };
 
+/// What `pactl ARGS` prints.
+QByteArray pactl(const QStringList &args) {
+    QProcess tool;
+    tool.start(QStringLiteral("pactl"), args);
+    tool.waitForFinished(5000);
+    return tool.readAllStandardOutput();
+}
+
 /// Records the test sink's monitor while `action` runs, then for `tail`
 /// milliseconds more.
 Heard listen(const std::function<void()> &action, int tail) {
@@ -166,6 +174,8 @@ private slots:
             int(seconds * 1000) + 800);
         QVERIFY2(std::abs(heard.seconds - seconds - 0.05) < 0.25, qPrintable(heard.tones));
         QCOMPARE(heard.onsets, 1);
+        // Soon after, the stream is paused, so the server stops running it.
+        QTRY_VERIFY_WITH_TIMEOUT(pactl({"list", "sink-inputs"}).contains("Corked: yes"), 8000);
     }
 
     // StopSound cuts a long sound off, and returns once the server has done
