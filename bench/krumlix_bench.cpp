@@ -103,7 +103,7 @@ constexpr int ShotJitterUs = 25000;
 /// The recording: mono at the sink's own rate (a rate of its own would pass
 /// through the server's resampler, whose filter delays every onset by a few
 /// ms), read in pieces of at most 10 ms.
-constexpr int RecordMs = 10;
+constexpr std::chrono::milliseconds RecordPiece{10};
 /// A sample above this is sound (about -30 dBFS); an onset is the first such
 /// sample after at least OnsetQuietMs without one.
 constexpr int LoudLevel = 1000;
@@ -200,7 +200,7 @@ public:
     MonitorRecording() : rate_(sinkRate()) {
         const QByteArray device = "--device=" + qgetenv("KRUMLIX_TEST_SINK") + ".monitor";
         const QByteArray rate = "--rate=" + QByteArray::number(rate_);
-        const QByteArray latency = "--latency-msec=" + QByteArray::number(RecordMs);
+        const QByteArray latency = "--latency-msec=" + QByteArray::number(RecordPiece.count());
         int pipeFds[2];
         if (rate_ <= 0 || pipe2(pipeFds, O_CLOEXEC) != 0)
             return;
@@ -243,7 +243,7 @@ public:
         std::vector<Clock::time_point> found;
         int quiet = 0;
         auto [block, next] = blocksFrom(from - 2 * std::chrono::milliseconds(OnsetQuietMs));
-        for (; block != blocks_.end() && block->arrived <= to + Recorded; ++block) {
+        for (; block != blocks_.end() && block->arrived <= to + RecordPiece; ++block) {
             for (std::size_t i = next; i < block->end; ++i) {
                 const bool loud = std::abs(int(samples_[i])) > LoudLevel;
                 // The block ends as it arrives; its samples lie before that.
@@ -264,7 +264,7 @@ public:
         std::lock_guard lock(mutex_);
         std::map<std::size_t, int> bins;
         auto [block, next] = blocksFrom(from);
-        for (; block != blocks_.end() && block->arrived <= to + Recorded; ++block) {
+        for (; block != blocks_.end() && block->arrived <= to + RecordPiece; ++block) {
             for (std::size_t i = next; i < block->end; ++i) {
                 const Clock::time_point at =
                     block->arrived - std::chrono::microseconds((block->end - i) * 1000000 / rate_);
@@ -285,8 +285,6 @@ private:
         Clock::time_point arrived;
         std::size_t end; ///< one past its last sample in samples_
     };
-    /// A block holds at most this much; its samples lie before its arrival.
-    static constexpr auto Recorded = std::chrono::milliseconds(RecordMs);
 
     /// The first block that arrived at `from` or later, and its first sample.
     std::pair<std::vector<Block>::const_iterator, std::size_t>
@@ -297,7 +295,7 @@ private:
     }
 
     void read() {
-        std::vector<std::int16_t> block(std::size_t(rate_ * RecordMs / 1000));
+        std::vector<std::int16_t> block(std::size_t(rate_ * RecordPiece.count() / 1000));
         std::size_t odd = 0; // a byte of a sample split across two reads
         char *bytes = reinterpret_cast<char *>(block.data());
         for (;;) {
@@ -947,7 +945,7 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
     }
     QThread::msleep(600);
     std::vector<Clock::time_point> sent;
-    std::vector<double> toolMs;
+    std::vector<double> deliveryMs;
     std::minstd_rand random(ShotPresses); // the same moments in every run
     std::uniform_int_distribution jitter(0, ShotJitterUs);
     const Clock::time_point first = Clock::now();
@@ -960,7 +958,7 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
         if (!keys.press("space"))
             break;
         sent.push_back(asked);
-        toolMs.push_back(msBetween(asked, Clock::now()));
+        deliveryMs.push_back(msBetween(asked, Clock::now()));
     }
     QThread::msleep(500);
     end();
@@ -987,12 +985,12 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
                     : qPrintable(QStringLiteral("heard after %1 ms").arg(ms.back(), 0, 'f', 1)));
     }
     f.ms = summarise(ms);
-    const Summary tool = summarise(toolMs);
+    const Summary delivery = summarise(deliveryMs);
     std::printf("shots: %d presses of Space every %d ms, %d heard, %d lost; key to sound (ms): "
                 "median %.1f, mean %.1f, p99 %.1f, max %.1f; the server took median %.2f ms "
                 "to deliver a press\n",
                 ShotPresses, ShotSpacingMs, int(ms.size()), f.lost, f.ms.median, f.ms.mean,
-                f.ms.p99, f.ms.max, tool.median);
+                f.ms.p99, f.ms.max, delivery.median);
     return f;
 }
 
