@@ -25,7 +25,8 @@ for p in "${pkgs[@]}"; do
     echo "INSTALLED $p" >>"$log"
 done
 EOF
-printf '#!/bin/bash\nfor p in "${@:3}"; do [[ " $FAKE_INSTALLED " = *" $p "* ]] && echo "$p install ok installed"; done\n' \
+# A word NAME~ of the installed: removed with its settings left.
+printf '#!/bin/bash\nfor p in "${@:3}"; do [[ " $FAKE_INSTALLED " = *" $p "* ]] && echo "$p install ok installed"\n[[ " $FAKE_INSTALLED " = *" $p~ "* ]] && echo "$p deinstall ok config-files"; done\n' \
     >"$work/bin/dpkg-query"
 printf '#!/bin/bash\necho "$FAKE_UID"\n' >"$work/bin/id"
 # sudo resets the environment, as sudoers' env_reset does
@@ -48,6 +49,7 @@ rows=(
 "game as root|game|0|nosudo||||0|apt-get -o DPkg::Lock::Timeout=120 install;INSTALLED cmake|Installing for the game|INSTALLED xvfb"
 "game through sudo|game|1000|bin||||0|DPkg::Lock::Timeout=120 install -y -qq --no-remove;cmake;[frontend=noninteractive uid=0]|Installing for the game|uid=1000"
 "neither root nor sudo|game|1000|nosudo||||!0||apt-get install --no-install-recommends cmake|INSTALLED"
+"a game package removed, its settings left|game|0|nosudo|cmake~|||0|INSTALLED cmake||"
 "a game package not there|game|0|nosudo||qt6-wayland||!0||Unable to locate package qt6-wayland|INSTALLED cmake"
 "one test package would remove|tests|0|nosudo|$most||pulseaudio|0|INSTALLED xvfb;INSTALLED sox|pulseaudio, as it would remove pipewire-audio|REMOVED"
 "one test package not there|tests|0|nosudo|$most|weston||0|INSTALLED sox|weston: E: Unable to locate package weston|would remove"
