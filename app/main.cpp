@@ -2,12 +2,14 @@
 #include "game/gamewindow.h"
 #include "platform/emergencyrestore.h"
 #include "platform/errors.h"
+#include "platform/singlegame.h"
 #include "platform/systemplatform.h"
 #include "widgets/heldkeys.h"
 #include "windows.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 
 #include <memory>
@@ -32,14 +34,39 @@ public:
     }
 };
 
+/// Brings the running game's window in front forward: the menu or a dialog
+/// where one is open, else the game window.
+void bringForward(QWidget *game) {
+    QWidget *front = QApplication::activeModalWidget();
+    if (!front)
+        front = game;
+    for (QWidget *window : {game, front})
+        if (window->isMinimized())
+            window->showNormal();
+    front->raise();
+    front->activateWindow();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    // First of all, while the program is one thread: the process that keeps
-    // the player's keyboard repeat, and the handlers that have it put back
-    // at once when a signal ends the program.
-    krumlix::X11KeyboardRepeat::startKeeper();
-    krumlix::EmergencyRestore::installHandlers();
+    // First of all: one game per desktop and game folder. A second start
+    // brings the running game forward and ends, before it has touched the
+    // keyboard repeat or the game's files.
+    krumlix::SingleGame single;
+    using Start = krumlix::SingleGame::Start;
+    const Start start = single.claim();
+    if (start == Start::BroughtForward)
+        return 0;
+    // Then, while the program is one thread: the process that keeps the
+    // player's keyboard repeat, and the handlers that have it put back at
+    // once when a signal ends the program. The keeper holds the game's locks
+    // till it has put the repeat back, so that no next game takes the
+    // repeat it is about to put back for the player's.
+    if (start == Start::First) {
+        krumlix::X11KeyboardRepeat::startKeeper({single.desktopLock(), single.folderLock()});
+        krumlix::EmergencyRestore::installHandlers();
+    }
     // In a Wayland session the game runs through the session's X server
     // (Xwayland): there its title bars have only the buttons it asks for.
     // Should that server refuse us (no authority for it, say), the game
@@ -51,6 +78,16 @@ int main(int argc, char **argv) {
     KrumlixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Krumlix"));
     QApplication::setApplicationDisplayName(QString());
+    if (start != Start::First) {
+        QMessageBox::warning(
+            nullptr, QStringLiteral("Krumlix"),
+            start == Start::Elsewhere
+                ? QStringLiteral("Krumlix is already running on another display, with this "
+                                 "game folder.\n\nQuit it there, and then start Krumlix again.")
+                : QStringLiteral("Krumlix is already running, but it does not answer.\n\nWait "
+                                 "for it, or end it, and then start Krumlix again."));
+        return 1;
+    }
     krumlix::HeldKeys heldKeys;
     app.installEventFilter(&heldKeys);
 
@@ -62,6 +99,7 @@ int main(int argc, char **argv) {
         shared, system.platform(), errors, {}, [] { QCoreApplication::exit(0); }};
 
     std::unique_ptr<krumlix::TForm1> form1(krumlix::createWindows(context));
+    single.listen(&app, [game = form1.get()] { bringForward(game); });
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         form1->move(screen->availableGeometry().center() - form1->rect().center());
     form1->show();

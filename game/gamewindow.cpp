@@ -199,8 +199,11 @@ void TForm1::FormActivate() {
         // A held arrow key turns the hero quickly.
         // Where the session keeps the repeat to itself, the game's own
         // repeats do it instead and the player's settings are never touched.
+        // A repeat at the fastest already is left as it is: it is another
+        // game's, to be put back by that game, never by this one.
         if (!ownRepeats() && !keyboardChanged_ &&
-            context_.platform.keyboard.read(SavedKeyboardRepeat)) {
+            context_.platform.keyboard.read(SavedKeyboardRepeat) &&
+            !(SavedKeyboardRepeat == FastestRepeat)) {
             context_.platform.keyboard.set(FastestRepeat);
             keyboardChanged_ = true;
         }

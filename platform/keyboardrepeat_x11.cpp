@@ -111,14 +111,17 @@ bool inWaylandSession() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-void X11KeyboardRepeat::startKeeper() {
+void X11KeyboardRepeat::startKeeper(std::initializer_list<int> keepOpen) {
     if (inWaylandSession() || qEnvironmentVariableIsEmpty("DISPLAY"))
         return;
-    EmergencyRestore::startKeeper([](int link) {
-        KeeperDisplay keyboard;
-        EmergencyRestore::keep(link, {[&](RepeatRate &rate) { return keyboard.read(rate); },
-                                      [&](const RepeatRate &rate) { return keyboard.set(rate); }});
-    });
+    EmergencyRestore::startKeeper(
+        [](int link) {
+            KeeperDisplay keyboard;
+            EmergencyRestore::keep(link,
+                                   {[&](RepeatRate &rate) { return keyboard.read(rate); },
+                                    [&](const RepeatRate &rate) { return keyboard.set(rate); }});
+        },
+        keepOpen);
 }
 
 X11KeyboardRepeat::X11KeyboardRepeat() : wayland_(inWaylandSession()) {

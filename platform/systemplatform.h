@@ -4,6 +4,7 @@
 #include "platform.h"
 #include "pulsesoundoutput.h"
 
+#include <initializer_list>
 #include <memory>
 #include <random>
 
@@ -66,8 +67,9 @@ bool inWaylandSession();
 class X11KeyboardRepeat final : public KeyboardRepeat {
 public:
     /// Starts the keeper, unless in a Wayland session or without a display.
-    /// Call first thing in main, before any thread has started.
-    static void startKeeper();
+    /// Call first thing in main, before any thread has started. The keeper
+    /// holds the files of `keepOpen` open too, till it ends.
+    static void startKeeper(std::initializer_list<int> keepOpen = {});
     /// Decides once, from the session it starts in, whether it may set the
     /// repeat.
     X11KeyboardRepeat();
