@@ -34,15 +34,16 @@ public:
     }
 };
 
-/// Brings the running game's window in front forward: the menu or a dialog
-/// where one is open, else the game window.
+/// Brings the running game forward: every window of it shown again, and
+/// the one in front (the menu or a dialog where one is open, else the game
+/// window) raised and active.
 void bringForward(QWidget *game) {
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->isMinimized())
+            window->showNormal();
     QWidget *front = QApplication::activeModalWidget();
     if (!front)
         front = game;
-    for (QWidget *window : {game, front})
-        if (window->isMinimized())
-            window->showNormal();
     front->raise();
     front->activateWindow();
 }

@@ -31,12 +31,13 @@ mkdir "$work/grouped"
 printf '#!/bin/sh\nexec setsid "%s/krumlix"\n' "$game_folder" >"$work/grouped/krumlix"
 chmod +x "$work/grouped/krumlix"
 window_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1; }
+is_iconic() { [ "$(wm_state "$1")" = Iconic ]; }
 has_window_of() { [ -n "$(window_of "$1")" ]; }
 alive() { [ -e "/proc/$1" ] && [ "$(cut -d' ' -f3 "/proc/$1/stat" 2>/dev/null)" != Z ]; }
 
 # way where exit-status: a signal's name is sent to the program, one with
 # "-group" to its whole process group, as a terminal's Ctrl+C is. "again": a
-# second start in the same folder while the game runs, its window in front
+# second start in the same folder while the game runs, its windows
 # minimised; it must end at once and leave the repeat as it is, then the
 # first game ends, and the second if it still runs ("again-last": the other
 # way round). "stopped": the same with the first game stopped, so that the
@@ -105,10 +106,12 @@ for row in "${rows[@]}"; do
     close) xdotool windowactivate --sync "$menu" key alt+F4 ;;
     again*)
         front=$(active_window)
-        xdotool windowminimize --sync "$front"
+        xdotool key ctrl+alt+d # xfwm4's "show desktop": every window minimised
+        wait_until 5 is_iconic "$front" || fail "the window in front was not minimised"
         second_start
         wait_until 3 ended "$second" || fail "the second start still runs"
         wait_until 2 has_focus "$front" || fail "the window in front was not brought forward"
+        is_iconic "$menu" && fail "the menu was not shown again"
         [ "$way" = again-last ] && end_second
         rate_is "$fastest" || fail "the repeat is $("$xkb_rate") after the second start, not $fastest"
         kill -TERM "$game" ;;
