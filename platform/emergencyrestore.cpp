@@ -7,6 +7,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -43,6 +44,9 @@ constexpr std::uint32_t HandlerSerial = 0;
 /// The main thread's stack for the handlers, so that a crash by a stack
 /// overflow still has the repeat put back before its core file is written.
 alignas(16) char handlerStack[64 * 1024];
+/// The files the handlers remove, set before they are installed.
+char endFiles[8][256];
+std::atomic<int> endFileCount{0};
 /// The keeper's own: the game it keeps the repeat for.
 pid_t keptGame = 0;
 
@@ -102,6 +106,8 @@ void onEndingSignal(int sig) {
     const int savedErrno = errno;
     RepeatRate unused;
     exchange(Request{HandlerSerial, Ask::PutBack, {}}, unused, HandlerAnswerMs);
+    for (int i = 0; i < endFileCount.load(); ++i)
+        ::unlink(endFiles[i]);
     // The handler was reset on entry: the signal, blocked until this
     // returns, then ends the program as it would have without us (a crash
     // with its core file).
@@ -252,6 +258,14 @@ int read(RepeatRate &rate) {
 int set(const RepeatRate &rate) {
     RepeatRate asked = rate;
     return ask(Ask::Set, asked);
+}
+
+void removeAtEnd(const char *path) {
+    const int n = endFileCount.load();
+    if (n < 8 && std::strlen(path) < sizeof endFiles[n]) {
+        std::strcpy(endFiles[n], path);
+        endFileCount.store(n + 1);
+    }
 }
 
 void installHandlers() {

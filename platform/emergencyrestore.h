@@ -46,6 +46,10 @@ int read(RepeatRate &rate);
 /// Asks the keeper to set the repeat, the same way.
 int set(const RepeatRate &rate);
 
+/// A file the handlers remove once the repeat is back (a lock of the game's
+/// and its socket); up to eight, each of fewer than 256 bytes.
+void removeAtEnd(const char *path);
+
 /// Installs the handlers of the signals that end the program, polite
 /// (SIGINT, SIGTERM, SIGHUP, SIGQUIT) and crashes: each asks the keeper to
 /// put the repeat back at once, waits a second at most for it, and ends the

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "singlegame.h"
+#include "emergencyrestore.h"
 #include "logging.h"
 
 #include <QCryptographicHash>
@@ -126,13 +127,19 @@ SingleGame::SingleGame() : desktop_(desktopName()) {
 }
 
 SingleGame::~SingleGame() {
-    // An orderly end takes its files away; after a crash the next game
-    // finds them unlocked and takes them over.
+    release();
+}
+
+void SingleGame::release() {
+    // The files are ours to take away while we hold the lock: no other game
+    // can have made them anew. After a SIGKILL the next game finds them
+    // unlocked and takes them over.
     for (Lock &lock : locks_) {
         if (lock.fd < 0)
             continue;
         ::unlink(lock.path.constData());
         ::close(lock.fd);
+        lock.fd = -1;
     }
 }
 
@@ -147,8 +154,16 @@ SingleGame::Start SingleGame::claim() {
                 break;
             }
         }
-        if (!held)
+        if (!held) {
+            // A signal or a crash that ends the game takes them away too.
+            for (const Lock &lock : locks_) {
+                if (lock.fd >= 0) {
+                    EmergencyRestore::removeAtEnd(lock.path.constData());
+                    EmergencyRestore::removeAtEnd(socketPath(lock.path).constData());
+                }
+            }
             return Start::First;
+        }
         // Another game holds it, or one that has just ended and whose
         // keeper is putting the repeat back: that lock comes free soon.
         const auto left =
@@ -156,11 +171,7 @@ SingleGame::Start SingleGame::claim() {
         const char answer = askRunningGame(socketPath(held->path), desktop_,
                                            static_cast<int>(std::max<qint64>(left.count(), 0)));
         if (answer != 0 || Clock::now() >= deadline) {
-            for (Lock &lock : locks_) {
-                if (lock.fd >= 0)
-                    ::close(lock.fd);
-                lock.fd = -1;
-            }
+            release();
             return answer == '1'   ? Start::BroughtForward
                    : answer == '0' ? Start::Elsewhere
                                    : Start::NoAnswer;

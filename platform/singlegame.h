@@ -44,6 +44,9 @@ public:
     void listen(QObject *parent, const std::function<void()> &forward);
 
 private:
+    /// Removes the lock files taken and lets them go.
+    void release();
+
     struct Lock {
         QByteArray path; ///< the lock file; its socket ends ".socket"
         int fd = -1;

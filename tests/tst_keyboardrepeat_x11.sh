@@ -152,6 +152,8 @@ for row in "${rows[@]}"; do
         gone=$(($(now_ms) - ended))
         alive "$keeper" && fail "the keeper of the repeat is still there 3 s after"
     fi
+    left=$(find "$work/runtime" -name 'krumlix-*' -printf '%f ')
+    [ -z "$left" ] || [ "$way" != "${way#KILL}" ] || fail "left in the runtime folder: $left"
     [ $case_failed -eq 0 ] && { passes=$((passes + 1)); ok "status $got, the player's $player back after $took ms${keeper:+, the keeper gone after $gone ms}"; }
 done
 
