@@ -56,7 +56,7 @@ second_start() {
     second=$!
 }
 end_second() { # the second game, if it still runs, by its Quit; its status in $second_status
-    local menu; menu=$(xdotool search --onlyvisible --pid "$second" --name '^Welcome to Krumlix$' | head -n 1)
+    local menu; menu=$(xdotool search --all --onlyvisible --pid "$second" --name '^Welcome to Krumlix$' | head -n 1)
     [ -n "$menu" ] && xdotool mousemove --window "$menu" 80 339 click 1 && wait_until 5 ended "$second"
     kill -TERM "$second" 2>/dev/null
     wait "$second" 2>/dev/null
