@@ -8,7 +8,8 @@
 //   bench: tick_work_us=N cpu_pct=N tick_p50_ms=N tick_p99_ms=N busy_cpu_pct=N
 //          sound_us=N startup_ms=N rss_mb=N intro_ms=N shot_sound_ms_p50=N
 //          shot_sound_ms_p99=N shot_sounds_lost=N cpu_pct_2x=N startup_ms_2x=N
-//          sounds_lost_back_to_back=N sound_hold_ms=N
+//          sounds_lost_back_to_back=N sound_hold_ms=N hung_server_growth_mb=N
+//          preload_starved_cpu_pct=N
 //                                                          (on one line)
 //
 // The figures ending in _2x are taken at a pixel ratio of 2, as on a screen
@@ -765,6 +766,105 @@ std::optional<SoundHolds> measureHolds(TForm1 &form1, SharedState &shared, Bench
     return h;
 }
 
+/// The resident memory of this process now, in MiB.
+double residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const qsizetype at = text.indexOf("VmRSS:");
+    return at < 0 ? -1 : text.mid(at + 6, 16).trimmed().split(' ').value(0).toDouble() / 1024;
+}
+
+/// Shots for ten seconds at the fastest key repeat (one every 33 ms), each
+/// playing a sound of a second, while the sound server is stopped (SIGSTOP)
+/// with its socket open, as a hung server is; the growth of this process's
+/// resident memory in MiB, or nothing.
+std::optional<double> measureHungServer(TSound &sound, PulseSoundOutput &output) {
+    const pid_t server = qEnvironmentVariableIntValue("KRUMLIX_TEST_SERVER_PID");
+    QTemporaryDir dir;
+    const QString tone = dir.filePath(QStringLiteral("second.wav"));
+    if (server <= 0 || !writeTone(tone, 1, 440, 0.3)) {
+        std::printf("hung server: no server to stop, or sox cannot make the tone\n");
+        return std::nullopt;
+    }
+    sound.setPath(2, tone.toLocal8Bit());
+    output.settle(std::chrono::seconds(10));
+    sound.PlayEventSound(2);
+    spin(300);
+    const double before = residentMb();
+    std::vector<double> micros;
+    kill(server, SIGSTOP);
+    const Clock::time_point first = Clock::now();
+    for (int i = 0; Clock::now() - first < std::chrono::seconds(10); ++i) {
+        const Clock::time_point start = Clock::now();
+        sound.PlayEventSound(2);
+        micros.push_back(usBetween(start, Clock::now()));
+        spin(33);
+    }
+    const double grown = residentMb() - before;
+    kill(server, SIGCONT);
+    spin(1500);
+    const Summary s = summarise(micros);
+    std::printf("hung server: %zu shots every 33 ms for 10 s, the server stopped: resident memory "
+                "%.1f to %.1f MiB (%.2f MiB more); PlayEventSound (us): median %.1f, max %.1f\n",
+                micros.size(), before, before + grown, grown, s.median, s.max);
+    return grown;
+}
+
+struct StarvedFigures {
+    double cpuPct = 0;   ///< of a core, while a file is decoded ahead under plays
+    double readyMs = -1; ///< from its choice until it is ready, under plays
+    double decodeMs = 0; ///< the same with no plays
+};
+
+/// A minute-long file chosen for an event, and so decoded ahead, while a
+/// short sound is played every 30 ms for five seconds: the processor share
+/// of the whole process, and when the long file is ready, beside the time
+/// its decoding takes with no plays.
+std::optional<StarvedFigures> measurePreloadStarved(TSound &sound, PulseSoundOutput &output) {
+    QTemporaryDir dir;
+    const QString shortTone = dir.filePath(QStringLiteral("short.wav"));
+    std::array<QString, 2> longTones;
+    for (std::size_t i = 0; i < longTones.size(); ++i) {
+        longTones[i] = dir.filePath(QStringLiteral("minute%1.wav").arg(i));
+        if (!writeTone(longTones[i], 60, 300 + 100 * int(i), 0.3)) {
+            std::printf("decoding ahead: sox cannot make the tones\n");
+            return std::nullopt;
+        }
+    }
+    if (!writeTone(shortTone, 0.2, 800, 0.3)) {
+        std::printf("decoding ahead: sox cannot make the tones\n");
+        return std::nullopt;
+    }
+    // Every event plays the short sound: files chosen before and not yet
+    // read are read no more.
+    for (int e = 1; e <= 12; ++e)
+        sound.setPath(e, shortTone.toLocal8Bit());
+    if (!output.settle(std::chrono::seconds(60)))
+        return std::nullopt;
+    StarvedFigures f;
+    QElapsedTimer clock;
+    clock.start();
+    sound.setPath(10, longTones[0].toLocal8Bit());
+    output.settle(std::chrono::seconds(60));
+    f.decodeMs = double(clock.nsecsElapsed()) / 1e6;
+    const CpuTime cpu = cpuSeconds();
+    clock.restart();
+    sound.setPath(11, longTones[1].toLocal8Bit());
+    while (clock.elapsed() < 5000) {
+        if (f.readyMs < 0 && output.settle(std::chrono::milliseconds(0)))
+            f.readyMs = double(clock.nsecsElapsed()) / 1e6;
+        sound.PlayEventSound(2);
+        spin(30);
+    }
+    const double wallS = double(clock.nsecsElapsed()) / 1e9;
+    f.cpuPct = 100 * (cpuSeconds().total() - cpu.total()) / wallS;
+    sound.StopSound();
+    std::printf("decoding ahead: a minute's file decoded in %.0f ms with no plays; with a play "
+                "every 30 ms for 5 s, ready after %.0f ms, the process using %.1f %% of a core\n",
+                f.decodeMs, f.readyMs, f.cpuPct);
+    return f;
+}
+
 bool copyFolder(const QString &from, const QString &to) {
     for (const QFileInfo &file : QDir(from).entryInfoList(QDir::Files)) {
         if (!QFile::copy(file.absoluteFilePath(), QDir(to).filePath(file.fileName())))
@@ -1128,11 +1228,16 @@ int run(int argc, char **argv) {
         startup ? measureStartup(gameFolder, recording, scaled) : std::nullopt;
     const std::optional<ShotFigures> shots =
         startup ? measureShotSounds(gameFolder, recording) : std::nullopt;
+    const std::optional<StarvedFigures> starved =
+        measurePreloadStarved(*context.windows.Sound, platform->sound);
+    const std::optional<double> hungGrowth =
+        measureHungServer(*context.windows.Sound, platform->sound);
     if (!recording.recording())
         std::printf("sound: nothing was recorded from the sink's monitor\n");
     if (!cpuPct2x)
         std::printf("the run at ratio 2 gave no figures\n");
-    if (!sound || !startup || !startup2x || !shots || !cpuPct2x || !backToBack || !holds) {
+    if (!sound || !startup || !startup2x || !shots || !cpuPct2x || !backToBack || !holds ||
+        !starved || !hungGrowth) {
         std::printf("incomplete: no figures line\n");
         return 1;
     }
@@ -1141,11 +1246,11 @@ int run(int argc, char **argv) {
                 "busy_cpu_pct=%.2f sound_us=%.2f startup_ms=%.2f rss_mb=%.2f intro_ms=%.2f "
                 "shot_sound_ms_p50=%.2f shot_sound_ms_p99=%.2f shot_sounds_lost=%d "
                 "cpu_pct_2x=%.2f startup_ms_2x=%.2f sounds_lost_back_to_back=%d "
-                "sound_hold_ms=%.2f\n",
+                "sound_hold_ms=%.2f hung_server_growth_mb=%.2f preload_starved_cpu_pct=%.2f\n",
                 tick.median, eventLoop.cpuPct, eventLoop.intervalMs.median,
                 eventLoop.intervalMs.p99, busy.cpuPct, sound->median, startup->menuMs, rssMb,
                 startup->introMs, shots->ms.median, shots->ms.p99, shots->lost, *cpuPct2x,
-                startup2x->menuMs, *backToBack, holds->longest());
+                startup2x->menuMs, *backToBack, holds->longest(), *hungGrowth, starved->cpuPct);
     return 0;
 }
 

@@ -112,9 +112,9 @@ public:
         if (!loop_)
             return;
         pa_threaded_mainloop_lock(loop_);
-        Playing ended;
+        Playing ended = std::exchange(waiting_, {}).value_or(Playing{});
         if (streamReady()) {
-            ended = end();
+            release(end());
             pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr);
             pa_operation *corked = pa_stream_cork(stream_, 1, nullptr, nullptr);
             const Clock::time_point until = Clock::now() + StopPatience;
@@ -127,7 +127,8 @@ public:
             }
         }
         pa_threaded_mainloop_unlock(loop_);
-    } // a file read as it plays stops reading here, within a piece
+        release(std::move(ended));
+    }
 
     void preload(int event, const QByteArray &path) {
         {
@@ -161,7 +162,12 @@ private:
         std::unique_lock lock(mutex_);
         while (!quit_) {
             // Plays come before the files got ready ahead.
-            if (playPath_) {
+            if (!released_.empty()) {
+                std::vector<Playing> going = std::exchange(released_, {});
+                lock.unlock();
+                going.clear();
+                lock.lock();
+            } else if (playPath_) {
                 const QByteArray path = *playPath_;
                 const std::uint64_t asked = asked_;
                 playPath_.reset();
@@ -203,6 +209,22 @@ private:
         }
         lock.unlock();
         disconnect();
+        lock.lock();
+        const std::vector<Playing> going = std::exchange(released_, {});
+        lock.unlock();
+    }
+
+    /// Lets a sound go on the worker thread, which is woken for it: a file
+    /// read as it plays joins its reader, which may sit in a read of a slow
+    /// disk. On any thread that does not hold the mutex.
+    void release(Playing playing) {
+        if (!playing)
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            released_.push_back(std::move(playing));
+        }
+        wake_.notify_all();
     }
 
     /// A new decoding, which a play, a stop or the end gives up. Called with
@@ -299,7 +321,9 @@ private:
         if (stream_) {
             pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
             pa_stream_set_write_callback(stream_, nullptr, nullptr);
-            end();
+            release(end());
+            release(std::exchange(waiting_, {}).value_or(Playing{}));
+            unanswered_ = false;
             if (timing_) {
                 pa_operation_cancel(timing_);
                 pa_operation_unref(timing_);
@@ -322,7 +346,10 @@ private:
     }
 
     /// Replaces whatever the stream holds by `playing`, and lets it play,
-    /// unless a request came after the one it answers (`asked`).
+    /// unless a request came after the one it answers (`asked`). While the
+    /// server has not answered for the last sound, it waits instead, in the
+    /// place of any that waited before it, so that a server that does not
+    /// read is never handed more than one sound.
     void start(Playing playing, std::uint64_t asked) {
         connect();
         if (!loop_)
@@ -331,14 +358,26 @@ private:
         // A stop takes the main loop after it counts itself, so a sound
         // that gets here first is cut off by it, and one that comes later
         // sees it.
-        if (!streamReady() || asked != asked_) {
-            pa_threaded_mainloop_unlock(loop_);
-            return;
+        Playing passed;
+        if (streamReady() && asked == asked_) {
+            if (unanswered_) {
+                passed = std::exchange(waiting_, std::move(playing)).value_or(Playing{});
+                waitingFor_ = asked;
+            } else {
+                begin(std::move(playing));
+            }
         }
+        pa_threaded_mainloop_unlock(loop_);
+        release(std::move(passed));
+    }
+
+    /// Lets `playing` replace whatever the stream holds. The main loop is
+    /// locked.
+    void begin(Playing playing) {
         // What the server still holds of the last sound goes first.
         if (pa_operation *flushed = pa_stream_flush(stream_, nullptr, nullptr))
             pa_operation_unref(flushed);
-        Playing ended = end();
+        release(end());
         if (playing.samples && playing.samples->empty())
             playing.samples.reset();
         playing_ = std::move(playing);
@@ -356,7 +395,11 @@ private:
             if (feedTimer_)
                 armTimer();
         }
-        pa_threaded_mainloop_unlock(loop_);
+        // Its answer comes once the server has read all of the above.
+        if (pa_operation *asked = pa_stream_update_timing_info(stream_, &Worker::answered, this)) {
+            pa_operation_unref(asked);
+            unanswered_ = true;
+        }
     }
 
     /// Forgets the sound playing, and returns it to be let go once the main
@@ -402,6 +445,19 @@ private:
         timing_ = pa_stream_update_timing_info(stream_, &Worker::timed, this);
     }
 
+    /// On the main loop's thread: the server has read what was handed to it
+    /// for the last sound, or will not answer; the sound that waited for it,
+    /// if no request came after it, starts now.
+    static void answered(pa_stream *, int, void *self) {
+        auto *worker = static_cast<Worker *>(self);
+        worker->unanswered_ = false;
+        std::optional<Playing> waiting = std::exchange(worker->waiting_, {});
+        if (waiting && worker->waitingFor_ == worker->asked_ && worker->streamReady())
+            worker->begin(std::move(*waiting));
+        else if (waiting)
+            worker->release(std::move(*waiting));
+    }
+
     /// On the main loop's thread: the server asks for more. It is given
     /// what it asks; the lead is kept by the timer.
     static void writable(pa_stream *, std::size_t bytes, void *self) {
@@ -445,7 +501,7 @@ private:
                          sizeof(std::int16_t));
         } else if (timing->read_index >= written ||
                    pa_stream_get_underflow_index(stream) >= written) {
-            const Playing ended = worker->end();
+            worker->release(worker->end());
             if (pa_operation *corked = pa_stream_cork(stream, 1, nullptr, nullptr))
                 pa_operation_unref(corked);
         }
@@ -458,6 +514,7 @@ private:
     std::atomic<std::uint64_t> asked_ = 0; ///< plays and stops asked for so far
     std::deque<QByteArray> preloads_;
     std::map<int, QByteArray> events_; // the file each event uses now
+    std::vector<Playing> released_;    // to be let go on the worker thread
     std::stop_source decoding_;        // of the file being decoded
     bool idle_ = false;
 
@@ -469,6 +526,9 @@ private:
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
     Playing playing_;                    // until the server has played all of it
+    std::optional<Playing> waiting_;     // the newest, while the server has not answered
+    std::uint64_t waitingFor_ = 0;       // the request it answers
+    bool unanswered_ = false;            // the server has not read all of the last sound
     std::vector<std::int16_t> scratch_;  // a piece of a file read as it plays, on its way
     std::uint64_t sound_ = 0;            // sounds started so far
     pa_operation *timing_ = nullptr;     // the server asked how far it has played

@@ -22,8 +22,13 @@ namespace krumlix {
 /// of a sound, the stream is paused, so neither the program nor the server
 /// wakes up for silence. Decoded sounds are kept in a SoundStore; a file too
 /// long to hold is read and decoded as it plays. The work is done on a
-/// thread of its own, which gives a decoding up as soon as a newer request
-/// comes, so a request returns at once.
+/// thread of its own, which sets a decoding aside as soon as a newer request
+/// comes and goes on with it afterwards, so a request returns at once; that
+/// thread also lets go of the sounds that have ended, so that the caller
+/// never waits for a reader of a slow disk. A server that has not yet
+/// answered for the last sound is handed nothing more: the newest request
+/// waits for its answer (any older one would be cut off at once anyway), so
+/// a server that has stopped reading never has more than one sound queued.
 class PulseSoundOutput final : public SoundOutput {
 public:
     /// At most `storeBytes` of decoded sounds are kept.

@@ -17,8 +17,18 @@ bool SoundStore::holds(const QByteArray &path) const {
     return found != entries_.end() && found->second.samples;
 }
 
+/// A decoding interrupted part-way: the file still open, the samples so far.
+struct SoundStore::Decoding {
+    explicit Decoding(int fd) : wave(fd) {}
+    WaveDecoding wave;
+    Samples samples;
+    std::size_t reserved = 0; ///< the bytes of room taken for it
+};
+
 std::size_t SoundStore::bytesOf(const Entry &entry) const {
-    return entry.samples ? entry.samples->size() * sizeof(std::int16_t) : 0;
+    return entry.decoding  ? entry.decoding->reserved
+           : entry.samples ? entry.samples->size() * sizeof(std::int16_t)
+                           : 0;
 }
 
 bool SoundStore::ranksBelow(const std::pair<const QByteArray, Entry> &entry,
@@ -43,7 +53,7 @@ bool SoundStore::makeRoom(std::size_t bytes, const QByteArray &path) {
             return std::pair(events_.count(entry.first) > 0, entry.second.used);
         };
         for (auto it = entries_.begin(); it != entries_.end(); ++it)
-            if (it->second.samples && ranksBelow(*it, path) &&
+            if (bytesOf(it->second) > 0 && ranksBelow(*it, path) &&
                 (lowest == entries_.end() || key(*it) < key(*lowest)))
                 lowest = it;
         held_ -= bytesOf(lowest->second);
@@ -54,13 +64,15 @@ bool SoundStore::makeRoom(std::size_t bytes, const QByteArray &path) {
 
 SoundStore::Sound SoundStore::sound(const QByteArray &path, std::stop_token stop) {
     const std::optional<Stamp> now = stampOf(path);
-    if (const auto found = entries_.find(path); found != entries_.end()) {
-        if (found->second.stamp == now) {
-            found->second.used = ++clock_;
-            return {found->second.samples};
-        }
+    auto found = entries_.find(path);
+    if (found != entries_.end() && found->second.stamp != now) {
         held_ -= bytesOf(found->second);
         entries_.erase(found);
+        found = entries_.end();
+    }
+    if (found != entries_.end() && !found->second.decoding) {
+        found->second.used = ++clock_;
+        return {found->second.samples};
     }
     // Said once for each state of the file: the failure is kept, without
     // samples, until the file changes.
@@ -68,35 +80,51 @@ SoundStore::Sound SoundStore::sound(const QByteArray &path, std::stop_token stop
         if (!path.isEmpty())
             qCWarning(lcSound).nospace()
                 << "the wave file " << QString::fromLocal8Bit(path) << " cannot be played: " << why;
-        entries_[path] = {stamp, nullptr, ++clock_};
+        entries_[path] = {stamp, nullptr, ++clock_, nullptr};
         return Sound{};
     };
-    Stamp stamp;
-    const int fd = now ? openSoundFile(path, stamp) : -1;
-    if (fd < 0)
-        return now ? fail(now, QStringLiteral("it could not be read"))
-                   : fail(now, QStringLiteral("no such regular file"));
-    WaveDecoding decoding(fd);
-    if (!decoding.ok())
-        return fail(stamp, decoding.why());
-    const std::size_t expected = decoding.expectedSamples();
-    if (!makeRoom(expected * sizeof(std::int16_t), path))
-        return {nullptr, true};
-    Samples samples;
-    samples.reserve(expected);
-    while (decoding.next(samples)) {
-        if (stop.stop_requested())
-            return {nullptr, false, true};
-        // A file that holds more than it said is streamed after all.
-        if (samples.size() * sizeof(std::int16_t) > bound_ - held_)
+    if (found == entries_.end()) {
+        Stamp stamp;
+        const int fd = now ? openSoundFile(path, stamp) : -1;
+        if (fd < 0)
+            return now ? fail(now, QStringLiteral("it could not be read"))
+                       : fail(now, QStringLiteral("no such regular file"));
+        auto decoding = std::make_shared<Decoding>(fd);
+        if (!decoding->wave.ok())
+            return fail(stamp, decoding->wave.why());
+        const std::size_t expected = decoding->wave.expectedSamples();
+        // The room is taken from the start, so that what is decoded fits
+        // however long the decoding is interrupted.
+        decoding->reserved = expected * sizeof(std::int16_t);
+        if (!makeRoom(decoding->reserved, path))
             return {nullptr, true};
+        decoding->samples.reserve(expected);
+        found = entries_.insert_or_assign(path, Entry{stamp, nullptr, 0, decoding}).first;
+        held_ += decoding->reserved;
     }
-    if (!decoding.ok())
-        return fail(stamp, decoding.why());
+    Entry &entry = found->second;
+    entry.used = ++clock_;
+    Decoding &decoding = *entry.decoding;
+    while (decoding.wave.next(decoding.samples)) {
+        if (stop.stop_requested())
+            return {nullptr, false, true}; // kept as far as it got
+        // A file that holds more than it said is streamed after all.
+        if (decoding.samples.size() * sizeof(std::int16_t) > bound_ - (held_ - decoding.reserved)) {
+            held_ -= decoding.reserved;
+            entries_.erase(found);
+            return {nullptr, true};
+        }
+    }
+    held_ -= decoding.reserved;
+    if (!decoding.wave.ok()) {
+        const QString why = decoding.wave.why();
+        return fail(entry.stamp, why);
+    }
+    Samples &samples = decoding.samples;
     if (samples.capacity() - samples.size() > samples.size() / 8)
         samples.shrink_to_fit();
-    Entry &entry =
-        entries_[path] = {stamp, std::make_shared<const Samples>(std::move(samples)), ++clock_};
+    entry.samples = std::make_shared<const Samples>(std::move(samples));
+    entry.decoding.reset();
     held_ += bytesOf(entry);
     return {entry.samples};
 }

@@ -21,7 +21,9 @@ namespace krumlix {
 /// the ones played last. A file that does not fit beside the files kept
 /// before it is not held at all: it is to be streamed (WaveStream). A file
 /// that cannot be played is warned about once for each state of the file:
-/// the failure is kept, without samples, until the file changes.
+/// the failure is kept, without samples, until the file changes. A decoding
+/// given up part-way is kept as far as it got, its room still taken, and
+/// goes on from there when the file is asked for again.
 /// Not thread-safe: one thread, not the windows', does all its work.
 class SoundStore {
 public:
@@ -35,13 +37,13 @@ public:
         /// file is to be streamed.
         std::shared_ptr<const Samples> samples;
         bool stream = false;    ///< too large to hold: play it with a WaveStream
-        bool cancelled = false; ///< the decoding was given up; nothing kept
+        bool cancelled = false; ///< the decoding was given up; what it did is kept
     };
 
     /// The files the events use now.
     void setEventFiles(std::set<QByteArray> paths);
     /// The sound of `path`, decoded when it is new or has changed; counts as
-    /// played now. A stop asked for abandons the decoding within a piece.
+    /// played now. A stop asked for interrupts the decoding within a piece.
     Sound sound(const QByteArray &path, std::stop_token stop = {});
     /// The bytes of samples held.
     std::size_t heldBytes() const { return held_; }
@@ -49,10 +51,12 @@ public:
     bool holds(const QByteArray &path) const;
 
 private:
+    struct Decoding;
     struct Entry {
         std::optional<Stamp> stamp; ///< none: no regular file
         std::shared_ptr<const Samples> samples;
-        std::uint64_t used = 0; ///< when it was last asked for
+        std::uint64_t used = 0;             ///< when it was last asked for
+        std::shared_ptr<Decoding> decoding; ///< interrupted part-way, to go on with
     };
     /// Lets samples go, lowest first, until `bytes` more fit; false when
     /// only entries ranked above `path` would have to go.

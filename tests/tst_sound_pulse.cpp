@@ -4,6 +4,7 @@
 // and by with_pipewire.sh.
 #include "platform/pulsesoundoutput.h"
 #include "sound/soundwindow.h"
+#include "support/datarows.h"
 #include "support/gamewindows.h"
 #include "support/tonefile.h"
 
@@ -27,9 +28,10 @@ constexpr int Rate = 22050;
 constexpr double Low = 300, High = 1000;
 constexpr int Level = 12000;
 
-/// A mono tone of `seconds` at `hz`, written as a wave file.
-void writeTone(const QString &path, double seconds, double hz = Low) {
-    QVERIFY(!writeTones(path, 1, Rate, int(seconds * Rate), hz - Low).empty());
+/// A mono tone of `seconds` at `hz`, after `lowFor` seconds at Low, written
+/// as a wave file.
+void writeTone(const QString &path, double seconds, double hz = Low, double lowFor = 0) {
+    QVERIFY(!writeTones(path, 1, Rate, int(seconds * Rate), hz - Low, int(lowFor * Rate)).empty());
 }
 
 /// The share of a block's energy that lies at `hz`.
@@ -52,6 +54,14 @@ struct Heard {
     int onsets = 0;     ///< a tone after at least 150 ms without one
     QString tones;      ///< the pitches in the order heard, each run of one as one letter
 };
+
+/// The resident memory of this process, in MiB.
+double residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const qsizetype at = text.indexOf("VmRSS:");
+    return at < 0 ? -1 : text.mid(at + 6, 16).trimmed().split(' ').value(0).toDouble() / 1024;
+}
 
 /// What `pactl ARGS` prints.
 QByteArray pactl(const QStringList &args) {
@@ -123,9 +133,9 @@ struct PulseRig {
     TSound sound{context, nullptr};
 
     /// Writes a tone as `name` and makes it event `e`'s sound; returns its path.
-    QString tone(int e, const QString &name, double seconds, double hz = Low) {
+    QString tone(int e, const QString &name, double seconds, double hz = Low, double lowFor = 0) {
         const QString path = dir.filePath(name);
-        writeTone(path, seconds, hz);
+        writeTone(path, seconds, hz, lowFor);
         sound.setPath(e, path.toLocal8Bit());
         return path;
     }
@@ -143,21 +153,31 @@ private slots:
 
     // An event sound is heard for about the length of its file, however
     // long: the server never holds the long one whole, and a stall of the
-    // whole program in the middle of it leaves no gap.
+    // whole program in the middle of it leaves no gap. A sound held whole
+    // that changes after the first second is heard to change; a game that
+    // started before its server is heard once the server is there.
     void eventSoundIsHeard_data() {
-        QTest::addColumn<int>("event");
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<int>("stallMs");
-        QTest::newRow("one second") << 2 << 1.0 << 0;
-        QTest::newRow("8 s Intro, the program stalled at 3 s") << 1 << 8.0 << 500;
+        test::columns<int, double, int, QString, bool>("event", "seconds", "stallMs", "tones",
+                                                       "serverLater");
+        QTest::newRow("one second") << 2 << 1.0 << 0 << "L" << false;
+        QTest::newRow("8 s Intro, the program stalled at 3 s") << 1 << 8.0 << 500 << "L" << false;
+        QTest::newRow("3 s held whole, low then high") << 2 << 3.0 << 0 << "LH" << false;
+        QTest::newRow("the server started after the game") << 2 << 1.0 << 0 << "L" << true;
     }
     void eventSoundIsHeard() {
-        QFETCH(int, event);
-        QFETCH(double, seconds);
-        QFETCH(int, stallMs);
+        const auto [event, seconds, stallMs, tones, serverLater] =
+            test::fetch<int, double, int, QString, bool>("event", "seconds", "stallMs", "tones",
+                                                         "serverLater");
+        const QByteArray server = qgetenv("PULSE_SERVER");
+        if (serverLater) // no server at first
+            qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(QDir::tempPath()) + "/none");
         PulseRig rig;
-        rig.tone(event, QStringLiteral("sound %1.wav").arg(event), seconds);
+        rig.tone(event, QStringLiteral("sound %1.wav").arg(event), seconds,
+                 tones == "LH" ? High : Low, seconds / 2);
         QVERIFY(rig.output.settle(10s)); // loaded once, ahead of the first play
+        qputenv("PULSE_SERVER", server);
+        if (serverLater) // a second between the game's attempts
+            QTest::qWait(1100);
         QElapsedTimer clock;
         const Heard heard = listen(
             [&] {
@@ -174,43 +194,47 @@ private slots:
             int(seconds * 1000) + 800);
         QVERIFY2(std::abs(heard.seconds - seconds - 0.05) < 0.25, qPrintable(heard.tones));
         QCOMPARE(heard.onsets, 1);
+        QCOMPARE(heard.tones, tones);
         // Soon after, the stream is paused, so the server stops running it.
         QTRY_VERIFY_WITH_TIMEOUT(pactl({"list", "sink-inputs"}).contains("Corked: yes"), 8000);
     }
 
     // StopSound cuts a long sound off, and returns once the server has done
     // so, or at once when the server does not answer; a new sound cuts it
-    // off at once, not after what the server holds.
+    // off at once, not after what the server holds. A server that stops
+    // reading while shots come as fast as keys repeat is handed one of them,
+    // the newest waits, and the next sound is heard once the server is back.
     void stopCutsALongSoundOff_data() {
-        QTest::addColumn<bool>("newSound");
-        QTest::addColumn<int>("serverLateMs");
-        QTest::addColumn<double>("least");
-        QTest::addColumn<double>("most");
-        QTest::newRow("StopSound") << false << 0 << 0.3 << 0.9;
-        QTest::newRow("a new sound") << true << 0 << 0.6 << 1.05;
+        test::columns<bool, int, int, double, double, QString>("newSound", "serverLateMs", "shots",
+                                                               "least", "most", "tones");
+        QTest::newRow("StopSound") << false << 0 << 0 << 0.3 << 0.9 << "L";
+        QTest::newRow("a new sound") << true << 0 << 0 << 0.6 << 1.05 << "LH";
         // The server stopped for a while: the stop is heard once it is back.
-        QTest::newRow("StopSound, the server late") << false << 600 << 0.3 << 1.6;
+        QTest::newRow("StopSound, the server late") << false << 600 << 0 << 0.3 << 1.6 << "L";
+        QTest::newRow("shots, the server stopped") << true << 2100 << 60 << 1.0 << 2.6 << "LH";
     }
     void stopCutsALongSoundOff() {
-        QFETCH(bool, newSound);
-        QFETCH(int, serverLateMs);
-        QFETCH(double, least);
-        QFETCH(double, most);
+        const auto [newSound, serverLateMs, shots, least, most, tones] =
+            test::fetch<bool, int, int, double, double, QString>("newSound", "serverLateMs",
+                                                                 "shots", "least", "most", "tones");
         PulseRig rig;
         rig.tone(5, QStringLiteral("long.wav"), 4.0);
-        rig.tone(6, QStringLiteral("short.wav"), 0.3);
+        rig.tone(6, QStringLiteral("short.wav"), 0.3, High);
         QVERIFY(rig.output.settle(5s));
         const pid_t server = qEnvironmentVariableIntValue("KRUMLIX_TEST_SERVER_PID");
         QVERIFY(serverLateMs == 0 || server > 0);
-        qint64 stopMs = -1;
+        qint64 heldMs = 0; // the longest call
+        double grownMb = 0;
+        const auto timed = [&](const std::function<void()> &call) {
+            QElapsedTimer clock;
+            clock.start();
+            call();
+            heldMs = std::max(heldMs, clock.elapsed());
+        };
         const Heard heard = listen(
             [&] {
                 rig.sound.PlayEventSound(5);
                 QTest::qWait(500);
-                if (newSound) {
-                    rig.sound.PlayEventSound(6);
-                    return;
-                }
                 std::thread resume;
                 if (serverLateMs > 0) {
                     ::kill(server, SIGSTOP);
@@ -219,18 +243,27 @@ private slots:
                         ::kill(server, SIGCONT);
                     });
                 }
-                QElapsedTimer clock;
-                clock.start();
-                rig.sound.StopSound();
-                stopMs = clock.elapsed();
+                const double before = residentMb();
+                for (int shot = 0; shot < shots; ++shot) { // each hands on a second
+                    timed([&] { rig.sound.PlayEventSound(5); });
+                    QTest::qWait(30);
+                }
+                grownMb = residentMb() - before;
+                if (shots > 0) {
+                    resume.join();
+                    QTest::qWait(500);
+                }
+                timed([&] { newSound ? rig.sound.PlayEventSound(6) : rig.sound.StopSound(); });
                 if (resume.joinable())
                     resume.join();
             },
             1500);
         QVERIFY2(heard.seconds > least && heard.seconds < most,
                  qPrintable(QString::number(heard.seconds)));
+        QCOMPARE(heard.tones, tones);
         // It does not wait for a server that does not answer.
-        QVERIFY2(stopMs < serverLateMs / 2 + 200, qPrintable(QString::number(stopMs)));
+        QVERIFY2(heldMs < 50, qPrintable(QString::number(heldMs)));
+        QVERIFY2(grownMb < 2, qPrintable(QString::number(grownMb)));
     }
 
     // Every sound is heard, cutting the last one off early, late or as it runs
