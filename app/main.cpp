@@ -2,8 +2,10 @@
 #include "game/gamewindow.h"
 #include "platform/emergencyrestore.h"
 #include "platform/errors.h"
+#include "platform/gamepad_sdl.h"
 #include "platform/systemplatform.h"
 #include "widgets/heldkeys.h"
+#include "widgets/padkeys.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -53,6 +55,11 @@ int main(int argc, char **argv) {
     QApplication::setApplicationDisplayName(QString());
     krumlix::HeldKeys heldKeys;
     app.installEventFilter(&heldKeys);
+    // A gamepad plays as the keys its buttons stand for.
+    krumlix::SdlGamepads pads;
+    krumlix::PadKeys padKeys;
+    QObject::connect(&pads, &krumlix::SdlGamepads::keyChanged, &padKeys,
+                     &krumlix::PadKeys::keyChanged);
 
     krumlix::SystemPlatform system;
     krumlix::SharedState shared;

@@ -8,7 +8,8 @@
 //   bench: tick_work_us=N cpu_pct=N tick_p50_ms=N tick_p99_ms=N busy_cpu_pct=N
 //          sound_us=N startup_ms=N rss_mb=N intro_ms=N shot_sound_ms_p50=N
 //          shot_sound_ms_p99=N shot_sounds_lost=N cpu_pct_2x=N startup_ms_2x=N
-//          sounds_lost_back_to_back=N sound_hold_ms=N
+//          sounds_lost_back_to_back=N sound_hold_ms=N wakeups_per_s=N
+//          pad_to_picture_ms_p50=N pad_to_picture_ms_p99=N cpu_pct_pad=N
 //                                                          (on one line)
 //
 // The figures ending in _2x are taken at a pixel ratio of 2, as on a screen
@@ -26,6 +27,14 @@
 //   krumlix_bench [GAME_FOLDER] [RUN_SECONDS]
 //   krumlix_bench --one-run GAME_FOLDER RUN_SECONDS   (the run only)
 //
+// wakeups_per_s counts the context switches of the whole process, every
+// thread, in the first run, with the pads watched as the program watches
+// them and none plugged in. The _pad figures come from a run like it with
+// one of SDL's virtual pads plugged in, whose d-pad a thread of this program
+// presses every 150 to 350 ms, and which wakes the game through a pipe as a
+// pad's device does; pad_to_picture is from the press to the first paint of
+// the field with Tarvil's new pose.
+//
 // Needs an X server with xdotool and its test extension, and a sound server;
 // bench/run-bench.sh provides both.
 #include "fakekeys.h"
@@ -35,11 +44,13 @@
 #include "game/gamewindow.h"
 #include "game/lanes.h"
 #include "platform/errors.h"
+#include "platform/gamepad_sdl.h"
 #include "platform/systemplatform.h"
 #include "settings/difficultywindow.h"
 #include "settings/presetrates.h"
 #include "sound/soundwindow.h"
 #include "widgets/controls.h"
+#include "widgets/padkeys.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,6 +67,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <SDL.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -65,6 +78,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -180,6 +194,13 @@ private:
 };
 
 /// The peak resident memory of this process so far, in MiB.
+/// The context switches of this process so far, all its threads.
+long long contextSwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
 double peakRssMb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -468,6 +489,7 @@ struct RunFigures {
     double userS = 0;
     double systemS = 0;
     QString threads; ///< the processor time of each thread that had any
+    double wakeupsPerS = 0;
 };
 
 int animalsInFlight(GameRun &game) {
@@ -503,9 +525,11 @@ RunFigures playRun(TForm1 &form1, SharedState &shared, BenchPlatform &platform, 
 
     const std::map<QString, double> threads0 = threadCpuSeconds();
     const CpuTime cpu0 = cpuSeconds();
+    const long long switches0 = contextSwitches();
     const Clock::time_point wall0 = Clock::now();
     form1.FormPaint(); // returns when the run has ended
     const Clock::time_point wall1 = Clock::now();
+    const long long switches1 = contextSwitches();
     const CpuTime cpu1 = cpuSeconds();
     const std::map<QString, double> threads1 = threadCpuSeconds();
     platform.waiter.onWait = nullptr;
@@ -524,6 +548,7 @@ RunFigures playRun(TForm1 &form1, SharedState &shared, BenchPlatform &platform, 
     }
     f.threads.chop(1);
     f.cpuPct = f.wallS > 0 ? f.cpuS / f.wallS * 100.0 : 0;
+    f.wakeupsPerS = f.wallS > 0 ? double(switches1 - switches0) / f.wallS : 0;
     f.ticks = game.ticksPlayed();
     const std::vector<RecordingWaiter::Wait> &waits = platform.waiter.waits();
     std::vector<double> intervals, counterIntervals, work, ownIntervals;
@@ -994,6 +1019,104 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
     return f;
 }
 
+struct PadFigures {
+    RunFigures run;
+    Summary toPictureMs;
+    int presses = 0;
+};
+
+/// A run with a virtual pad plugged in, its d-pad pressed left and right in
+/// turn by a thread of its own; each press and release is followed by a
+/// byte on a pipe, the pad's stand-in for a device, that wakes the game.
+std::optional<PadFigures> measurePadRun(TForm1 &form1, SharedState &shared, BenchPlatform &platform,
+                                        SdlGamepads &pads, int seconds) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = "Bench pad";
+    SDL_Joystick *joystick = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+    int wake[2] = {-1, -1};
+    if (!joystick || pipe2(wake, O_NONBLOCK | O_CLOEXEC) != 0) {
+        std::printf("pad: no virtual pad: %s\n", SDL_GetError());
+        return std::nullopt;
+    }
+    const SDL_JoystickID id = SDL_JoystickInstanceID(joystick);
+    pads.pump();
+    pads.wakeOn(id, wake[0]);
+
+    std::mutex mutex;
+    std::vector<Clock::time_point> pressed;
+    std::vector<double> toPicture;
+    std::size_t answered = 0;
+    struct PoseWatch final : QObject {
+        std::function<void()> painted;
+        bool eventFilter(QObject *watched, QEvent *event) override {
+            if (event->type() == QEvent::Paint)
+                painted();
+            return QObject::eventFilter(watched, event);
+        }
+    } watch;
+    int lastAim = -1;
+    watch.painted = [&] {
+        const int aim = form1.game().AimPosition;
+        if (lastAim >= 0 && aim != lastAim) {
+            const Clock::time_point now = Clock::now();
+            const std::lock_guard lock(mutex);
+            if (answered < pressed.size())
+                toPicture.push_back(msBetween(pressed[answered], now));
+            answered = pressed.size();
+        }
+        lastAim = aim;
+    };
+    form1.PaintBox1->installEventFilter(&watch);
+    std::atomic<bool> stop{false};
+    std::thread presser([&] {
+        std::mt19937 random(34);
+        std::uniform_int_distribution<int> gapMs(150, 350);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const Clock::time_point until = Clock::now() + std::chrono::seconds(seconds - 1);
+        for (bool left = true; !stop && Clock::now() < until; left = !left) {
+            const int button =
+                left ? SDL_CONTROLLER_BUTTON_DPAD_LEFT : SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+            {
+                const std::lock_guard lock(mutex);
+                pressed.push_back(Clock::now());
+            }
+            SDL_JoystickSetVirtualButton(joystick, button, SDL_PRESSED);
+            [[maybe_unused]] ssize_t n = write(wake[1], "p", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            SDL_JoystickSetVirtualButton(joystick, button, SDL_RELEASED);
+            n = write(wake[1], "r", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(gapMs(random)));
+        }
+    });
+    PadFigures f;
+    f.run = playRun(form1, shared, platform, platform.eventLoopWaiter, seconds);
+    stop = true;
+    presser.join();
+    form1.PaintBox1->removeEventFilter(&watch);
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_JoystickGetDeviceInstanceID(i) == id)
+            SDL_JoystickDetachVirtual(i);
+    SDL_JoystickClose(joystick);
+    pads.pump();
+    close(wake[0]);
+    close(wake[1]);
+    f.presses = static_cast<int>(pressed.size());
+    f.toPictureMs = summarise(toPicture);
+    std::printf("pad: %d presses, %zu seen in the field; press to picture (ms): median %.2f, "
+                "mean %.2f, p99 %.2f, max %.2f\n",
+                f.presses, toPicture.size(), f.toPictureMs.median, f.toPictureMs.mean,
+                f.toPictureMs.p99, f.toPictureMs.max);
+    if (toPicture.size() + 2 < pressed.size()) {
+        std::printf("pad: presses lost\n");
+        return std::nullopt;
+    }
+    return f;
+}
+
 /// The same run as this program's first, in this program started again at a
 /// pixel ratio of 2; its processor share, or nothing.
 std::optional<double> cpuPctAtRatio2(const QString &self, const QString &gameFolder,
@@ -1055,6 +1178,10 @@ int run(int argc, char **argv) {
     app.errors = &errors;
     AppContext context{shared, platform->platform, errors, {}, [] {}};
     std::unique_ptr<TForm1> form1(createWindows(context));
+    // The pads, as the program watches them.
+    SdlGamepads pads;
+    PadKeys padKeys;
+    QObject::connect(&pads, &SdlGamepads::keyChanged, &padKeys, &PadKeys::keyChanged);
 
     Tsetup &setup = *context.windows.setup;
     setup.RadioGroup1->setItemIndex(UserDefinedLevel);
@@ -1102,6 +1229,12 @@ int run(int argc, char **argv) {
     std::printf("runs: the polling wait takes %.1f times the processor time\n",
                 eventLoop.cpuS > 0 ? busy.cpuS / eventLoop.cpuS : 0.0);
     spin(300);
+    std::printf("run, event-loop wait: %.1f wakeups a second\n", eventLoop.wakeupsPerS);
+    const std::optional<PadFigures> pad =
+        measurePadRun(*form1, shared, *platform, pads, runSeconds);
+    if (pad)
+        printRun("run with a pad", pad->run);
+    spin(300);
 
     const TickWork work40 = measureTickWork(5000, ratio);
     const Summary tick = summarise(work40.micros);
@@ -1132,7 +1265,7 @@ int run(int argc, char **argv) {
         std::printf("sound: nothing was recorded from the sink's monitor\n");
     if (!cpuPct2x)
         std::printf("the run at ratio 2 gave no figures\n");
-    if (!sound || !startup || !startup2x || !shots || !cpuPct2x || !backToBack || !holds) {
+    if (!sound || !startup || !startup2x || !shots || !cpuPct2x || !backToBack || !holds || !pad) {
         std::printf("incomplete: no figures line\n");
         return 1;
     }
@@ -1141,11 +1274,13 @@ int run(int argc, char **argv) {
                 "busy_cpu_pct=%.2f sound_us=%.2f startup_ms=%.2f rss_mb=%.2f intro_ms=%.2f "
                 "shot_sound_ms_p50=%.2f shot_sound_ms_p99=%.2f shot_sounds_lost=%d "
                 "cpu_pct_2x=%.2f startup_ms_2x=%.2f sounds_lost_back_to_back=%d "
-                "sound_hold_ms=%.2f\n",
+                "sound_hold_ms=%.2f wakeups_per_s=%.2f pad_to_picture_ms_p50=%.2f "
+                "pad_to_picture_ms_p99=%.2f cpu_pct_pad=%.2f\n",
                 tick.median, eventLoop.cpuPct, eventLoop.intervalMs.median,
                 eventLoop.intervalMs.p99, busy.cpuPct, sound->median, startup->menuMs, rssMb,
                 startup->introMs, shots->ms.median, shots->ms.p99, shots->lost, *cpuPct2x,
-                startup2x->menuMs, *backToBack, holds->longest());
+                startup2x->menuMs, *backToBack, holds->longest(), eventLoop.wakeupsPerS,
+                pad->toPictureMs.median, pad->toPictureMs.p99, pad->run.cpuPct);
     return 0;
 }
 
