@@ -53,6 +53,8 @@ int main(int argc, char **argv) {
     KrumlixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Krumlix"));
     QApplication::setApplicationDisplayName(QString());
+    // The desktop entry the windows belong to (a Wayland session's app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.krumlix"));
     krumlix::HeldKeys heldKeys;
     app.installEventFilter(&heldKeys);
     // A gamepad plays as the keys its buttons stand for.

@@ -68,7 +68,7 @@ if [ -n "$deb" ]; then
         grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for lib in libqt6widgets6 libpulse0 libsndfile1 libsamplerate0 libjpeg62-turbo libx11-6; do
+    for lib in libqt6widgets6 libpulse0 libsndfile1 libsamplerate0 libjpeg62-turbo libx11-6 libsdl2-2.0-0; do
         grep -q "$lib" <<<"$depends" || fail "package does not depend on $lib: $depends"
     done
     # Runtime packages only: what the game's own package list installs, and

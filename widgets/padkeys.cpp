@@ -62,11 +62,12 @@ void PadKeys::keyChanged(int key, bool down) {
 }
 
 void PadKeys::deliver(bool press, int key, bool autoRepeat) {
-    QWidget *target = QApplication::focusWidget();
-    if (!target)
-        target = QApplication::activeWindow();
-    if (!target)
+    QWidget *window = QApplication::activeWindow();
+    if (!window)
         return;
+    QWidget *target = QApplication::focusWidget();
+    if (!target || target->window() != window)
+        target = window;
     QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier,
                     keyText(key), autoRepeat);
     QCoreApplication::sendEvent(target, &event);
