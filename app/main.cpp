@@ -2,9 +2,11 @@
 #include "game/gamewindow.h"
 #include "platform/emergencyrestore.h"
 #include "platform/errors.h"
+#include "platform/gamepad_sdl.h"
 #include "platform/singlegame.h"
 #include "platform/systemplatform.h"
 #include "widgets/heldkeys.h"
+#include "widgets/padkeys.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -89,8 +91,15 @@ int main(int argc, char **argv) {
                                  "for it, or end it, and then start Krumlix again."));
         return 1;
     }
+    // The desktop entry the windows belong to (a Wayland session's app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.krumlix"));
     krumlix::HeldKeys heldKeys;
     app.installEventFilter(&heldKeys);
+    // A gamepad plays as the keys its buttons stand for.
+    krumlix::SdlGamepads pads;
+    krumlix::PadKeys padKeys;
+    QObject::connect(&pads, &krumlix::SdlGamepads::keyChanged, &padKeys,
+                     &krumlix::PadKeys::keyChanged);
 
     krumlix::SystemPlatform system;
     krumlix::SharedState shared;

@@ -9,7 +9,8 @@
 //          sound_us=N startup_ms=N rss_mb=N intro_ms=N shot_sound_ms_p50=N
 //          shot_sound_ms_p99=N shot_sounds_lost=N cpu_pct_2x=N startup_ms_2x=N
 //          sounds_lost_back_to_back=N sound_hold_ms=N hung_server_growth_mb=N
-//          preload_starved_cpu_pct=N
+//          preload_starved_cpu_pct=N wakeups_per_s=N pad_to_picture_ms_p50=N
+//          pad_to_picture_ms_p99=N cpu_pct_pad=N
 //                                                          (on one line)
 //
 // The figures ending in _2x are taken at a pixel ratio of 2, as on a screen
@@ -27,6 +28,14 @@
 //   krumlix_bench [GAME_FOLDER] [RUN_SECONDS]
 //   krumlix_bench --one-run GAME_FOLDER RUN_SECONDS   (the run only)
 //
+// wakeups_per_s counts the context switches of the whole process, every
+// thread, in the first run, with the pads watched as the program watches
+// them and none plugged in. The _pad figures come from a run like it with
+// one of SDL's virtual pads plugged in, whose d-pad a thread of this program
+// presses every 150 to 350 ms, and which wakes the game through a pipe as a
+// pad's device does; pad_to_picture is from the press to the first paint of
+// the field with Tarvil's new pose.
+//
 // Needs an X server with xdotool and its test extension, and a sound server;
 // bench/run-bench.sh provides both.
 #include "fakekeys.h"
@@ -36,11 +45,13 @@
 #include "game/gamewindow.h"
 #include "game/lanes.h"
 #include "platform/errors.h"
+#include "platform/gamepad_sdl.h"
 #include "platform/systemplatform.h"
 #include "settings/difficultywindow.h"
 #include "settings/presetrates.h"
 #include "sound/soundwindow.h"
 #include "widgets/controls.h"
+#include "widgets/padkeys.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,6 +68,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <SDL.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -66,6 +79,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -179,6 +193,18 @@ public:
 private:
     int fd_;
 };
+
+/// The context switches of this process so far, all its threads: the
+/// voluntary ones (a wait) and the others (preempted).
+struct ContextSwitches {
+    long long voluntary = 0;
+    long long involuntary = 0;
+};
+ContextSwitches contextSwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return {usage.ru_nvcsw, usage.ru_nivcsw};
+}
 
 /// The peak resident memory of this process so far, in MiB.
 double peakRssMb() {
@@ -469,6 +495,8 @@ struct RunFigures {
     double userS = 0;
     double systemS = 0;
     QString threads; ///< the processor time of each thread that had any
+    double wakeupsPerS = 0;
+    double voluntaryPerS = 0; ///< of them, the waits
 };
 
 int animalsInFlight(GameRun &game) {
@@ -504,9 +532,11 @@ RunFigures playRun(TForm1 &form1, SharedState &shared, BenchPlatform &platform, 
 
     const std::map<QString, double> threads0 = threadCpuSeconds();
     const CpuTime cpu0 = cpuSeconds();
+    const ContextSwitches switches0 = contextSwitches();
     const Clock::time_point wall0 = Clock::now();
     form1.FormPaint(); // returns when the run has ended
     const Clock::time_point wall1 = Clock::now();
+    const ContextSwitches switches1 = contextSwitches();
     const CpuTime cpu1 = cpuSeconds();
     const std::map<QString, double> threads1 = threadCpuSeconds();
     platform.waiter.onWait = nullptr;
@@ -525,6 +555,11 @@ RunFigures playRun(TForm1 &form1, SharedState &shared, BenchPlatform &platform, 
     }
     f.threads.chop(1);
     f.cpuPct = f.wallS > 0 ? f.cpuS / f.wallS * 100.0 : 0;
+    if (f.wallS > 0) {
+        f.voluntaryPerS = double(switches1.voluntary - switches0.voluntary) / f.wallS;
+        f.wakeupsPerS =
+            f.voluntaryPerS + double(switches1.involuntary - switches0.involuntary) / f.wallS;
+    }
     f.ticks = game.ticksPlayed();
     const std::vector<RecordingWaiter::Wait> &waits = platform.waiter.waits();
     std::vector<double> intervals, counterIntervals, work, ownIntervals;
@@ -579,6 +614,8 @@ void printRun(const char *name, const RunFigures &f) {
                 FieldWidth * FieldHeight);
     std::printf("%s: animals in flight: mean %.1f, max %d; elephants entered %d, escaped %d\n",
                 name, f.meanInFlight, f.maxInFlight, f.elephantsEntered, f.elephantsEscaped);
+    std::printf("%s: %.1f wakeups a second, %.1f of them waits, the rest preempted\n", name,
+                f.wakeupsPerS, f.voluntaryPerS);
 }
 
 /// `PlayEventSound` for the events 2, 3 and 4 in turn, its own time only,
@@ -1094,6 +1131,114 @@ std::optional<ShotFigures> measureShotSounds(const QString &gameFolder,
     return f;
 }
 
+struct PadFigures {
+    RunFigures run;
+    Summary toPictureMs;
+    int presses = 0;
+};
+
+/// A run with a virtual pad plugged in, its d-pad pressed left and right in
+/// turn by a thread of its own; each press and release is followed by a
+/// byte on a pipe, the pad's stand-in for a device, that wakes the game.
+std::optional<PadFigures> measurePadRun(TForm1 &form1, SharedState &shared, BenchPlatform &platform,
+                                        SdlGamepads &pads, int seconds) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = "Bench pad";
+    SDL_Joystick *joystick = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+    int wake[2] = {-1, -1};
+    if (!joystick || pipe2(wake, O_NONBLOCK | O_CLOEXEC) != 0) {
+        std::printf("pad: no virtual pad: %s\n", SDL_GetError());
+        return std::nullopt;
+    }
+    // Pads act only in the window that has the keyboard.
+    form1.activateWindow();
+    QElapsedTimer activating;
+    activating.start();
+    while (QApplication::activeWindow() != &form1 && activating.elapsed() < 5000)
+        spin(10);
+    if (QApplication::activeWindow() != &form1) {
+        std::printf("pad: the game window is not made active\n");
+        return std::nullopt;
+    }
+    const SDL_JoystickID id = SDL_JoystickInstanceID(joystick);
+    pads.pump();
+    pads.wakeOn(id, wake[0]);
+
+    std::mutex mutex;
+    std::vector<Clock::time_point> pressed;
+    std::vector<double> toPicture;
+    std::size_t answered = 0;
+    struct PoseWatch final : QObject {
+        std::function<void()> painted;
+        bool eventFilter(QObject *watched, QEvent *event) override {
+            if (event->type() == QEvent::Paint)
+                painted();
+            return QObject::eventFilter(watched, event);
+        }
+    } watch;
+    int lastAim = -1;
+    watch.painted = [&] {
+        const int aim = form1.game().AimPosition;
+        if (lastAim >= 0 && aim != lastAim) {
+            const Clock::time_point now = Clock::now();
+            const std::lock_guard lock(mutex);
+            if (answered < pressed.size())
+                toPicture.push_back(msBetween(pressed[answered], now));
+            answered = pressed.size();
+        }
+        lastAim = aim;
+    };
+    form1.PaintBox1->installEventFilter(&watch);
+    std::atomic<bool> stop{false};
+    std::thread presser([&] {
+        std::mt19937 random(34);
+        std::uniform_int_distribution<int> gapMs(150, 350);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const Clock::time_point until = Clock::now() + std::chrono::seconds(seconds - 1);
+        for (bool left = true; !stop && Clock::now() < until; left = !left) {
+            const int button =
+                left ? SDL_CONTROLLER_BUTTON_DPAD_LEFT : SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+            {
+                const std::lock_guard lock(mutex);
+                pressed.push_back(Clock::now());
+            }
+            SDL_JoystickSetVirtualButton(joystick, button, SDL_PRESSED);
+            [[maybe_unused]] ssize_t n = write(wake[1], "p", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            SDL_JoystickSetVirtualButton(joystick, button, SDL_RELEASED);
+            n = write(wake[1], "r", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(gapMs(random)));
+        }
+    });
+    PadFigures f;
+    f.run = playRun(form1, shared, platform, platform.eventLoopWaiter, seconds);
+    stop = true;
+    presser.join();
+    form1.PaintBox1->removeEventFilter(&watch);
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_JoystickGetDeviceInstanceID(i) == id)
+            SDL_JoystickDetachVirtual(i);
+    SDL_JoystickClose(joystick);
+    pads.pump();
+    close(wake[0]);
+    close(wake[1]);
+    f.presses = static_cast<int>(pressed.size());
+    f.toPictureMs = summarise(toPicture);
+    std::printf("pad: %d presses, %zu seen in the field; press to picture (ms): median %.2f, "
+                "mean %.2f, p99 %.2f, max %.2f\n",
+                f.presses, toPicture.size(), f.toPictureMs.median, f.toPictureMs.mean,
+                f.toPictureMs.p99, f.toPictureMs.max);
+    if (toPicture.size() + 2 < pressed.size()) {
+        std::printf("pad: presses lost\n");
+        return std::nullopt;
+    }
+    return f;
+}
+
 /// The same run as this program's first, in this program started again at a
 /// pixel ratio of 2; its processor share, or nothing.
 std::optional<double> cpuPctAtRatio2(const QString &self, const QString &gameFolder,
@@ -1155,6 +1300,10 @@ int run(int argc, char **argv) {
     app.errors = &errors;
     AppContext context{shared, platform->platform, errors, {}, [] {}};
     std::unique_ptr<TForm1> form1(createWindows(context));
+    // The pads, as the program watches them.
+    SdlGamepads pads;
+    PadKeys padKeys;
+    QObject::connect(&pads, &SdlGamepads::keyChanged, &padKeys, &PadKeys::keyChanged);
 
     Tsetup &setup = *context.windows.setup;
     setup.RadioGroup1->setItemIndex(UserDefinedLevel);
@@ -1188,6 +1337,10 @@ int run(int argc, char **argv) {
         return 0;
     }
     const double rssMb = peakRssMb();
+    // Beside the first run, before anything else runs in this program.
+    spin(300);
+    const std::optional<PadFigures> pad =
+        measurePadRun(*form1, shared, *platform, pads, runSeconds);
     // Recorded from here on. A new null sink of PulseAudio runs two seconds
     // ahead of the clock at first (its latency reads 996 ms a second after
     // it was made, under 10 ms from the second second on), so the sound
@@ -1195,6 +1348,8 @@ int run(int argc, char **argv) {
     const MonitorRecording recording;
     printRun("run, event-loop wait", eventLoop);
     std::printf("run, event-loop wait: peak rss of this process after it %.1f MiB\n", rssMb);
+    if (pad)
+        printRun("run with a pad", pad->run);
     spin(500);
 
     const RunFigures busy = playRun(*form1, shared, *platform, platform->busyWaiter, runSeconds);
@@ -1237,7 +1392,7 @@ int run(int argc, char **argv) {
     if (!cpuPct2x)
         std::printf("the run at ratio 2 gave no figures\n");
     if (!sound || !startup || !startup2x || !shots || !cpuPct2x || !backToBack || !holds ||
-        !starved || !hungGrowth) {
+        !starved || !hungGrowth || !pad) {
         std::printf("incomplete: no figures line\n");
         return 1;
     }
@@ -1246,11 +1401,15 @@ int run(int argc, char **argv) {
                 "busy_cpu_pct=%.2f sound_us=%.2f startup_ms=%.2f rss_mb=%.2f intro_ms=%.2f "
                 "shot_sound_ms_p50=%.2f shot_sound_ms_p99=%.2f shot_sounds_lost=%d "
                 "cpu_pct_2x=%.2f startup_ms_2x=%.2f sounds_lost_back_to_back=%d "
-                "sound_hold_ms=%.2f hung_server_growth_mb=%.2f preload_starved_cpu_pct=%.2f\n",
+                "sound_hold_ms=%.2f hung_server_growth_mb=%.2f preload_starved_cpu_pct=%.2f "
+                "wakeups_per_s=%.2f pad_to_picture_ms_p50=%.2f pad_to_picture_ms_p99=%.2f "
+                "cpu_pct_pad=%.2f\n",
                 tick.median, eventLoop.cpuPct, eventLoop.intervalMs.median,
                 eventLoop.intervalMs.p99, busy.cpuPct, sound->median, startup->menuMs, rssMb,
                 startup->introMs, shots->ms.median, shots->ms.p99, shots->lost, *cpuPct2x,
-                startup2x->menuMs, *backToBack, holds->longest(), *hungGrowth, starved->cpuPct);
+                startup2x->menuMs, *backToBack, holds->longest(), *hungGrowth, starved->cpuPct,
+                eventLoop.wakeupsPerS, pad->toPictureMs.median, pad->toPictureMs.p99,
+                pad->run.cpuPct);
     return 0;
 }
 

@@ -11,3 +11,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcSound)    // "krumlix.sound": the sound server and 
 Q_DECLARE_LOGGING_CATEGORY(lcFiles)    // "krumlix.files": how files are read and written
 Q_DECLARE_LOGGING_CATEGORY(lcKeyboard) // "krumlix.keyboard": the keyboard repeat
 Q_DECLARE_LOGGING_CATEGORY(lcDesktop)  // "krumlix.desktop": the browser and the platform
+Q_DECLARE_LOGGING_CATEGORY(lcGamepad)  // "krumlix.gamepad": the gamepads

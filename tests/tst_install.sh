@@ -15,15 +15,21 @@ ok() { echo "ok: $*"; passes=$((passes + 1)); }
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
 for f in bin/krumlix libexec/krumlix/krumlix share/man/man6/krumlix.6.gz share/krumlix/setup.ini \
-         share/krumlix/tarvil.hig share/krumlix/default.snd share/krumlix/intro.wav share/applications/krumlix.desktop \
-         share/metainfo/com.example.Krumlix.metainfo.xml share/icons/hicolor/48x48/apps/krumlix.png \
+         share/krumlix/tarvil.hig share/krumlix/default.snd share/krumlix/intro.wav share/applications/com.example.krumlix.desktop \
+         share/metainfo/com.example.krumlix.metainfo.xml share/icons/hicolor/48x48/apps/krumlix.png \
          share/icons/hicolor/256x256/apps/krumlix.png share/icons/hicolor/scalable/apps/krumlix.svg; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 [ "$(file -b --mime-type "$prefix/share/icons/hicolor/48x48/apps/krumlix.png")" = image/png ] || fail "icon is no PNG"
-desktop-file-validate "$prefix/share/applications/krumlix.desktop" || fail "desktop entry invalid"
-appstreamcli validate --no-net "$prefix/share/metainfo/com.example.Krumlix.metainfo.xml" >"$work/as.log" 2>&1 ||
-    { cat "$work/as.log"; fail "metainfo invalid"; }
+desktop-file-validate "$prefix/share/applications/com.example.krumlix.desktop" || fail "desktop entry invalid"
+# Pedantic, and nothing but a note for a tag this release's AppStream does
+# not know yet (the developer's id, from AppStream 1.0).
+appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/com.example.krumlix.metainfo.xml" \
+    >"$work/as.log" 2>&1 || { cat "$work/as.log"; fail "metainfo invalid"; }
+if grep -v '^I: [^ ]* unknown-tag \(developer\|branding\)$' "$work/as.log" | grep -q '^[EWIP]:'; then
+    cat "$work/as.log"
+    fail "metainfo has remarks"
+fi
 ok "installed files, desktop entry and metainfo valid"
 
 # A new player: the launcher named by the desktop entry makes a game folder
@@ -34,7 +40,7 @@ mkdir -p "$HOME/.local/share/krumlix"
 printf 'mine\r\n' >"$HOME/.local/share/krumlix/default.snd"
 start_xvfb || exit 1
 wait_until 10 "$xkb_rate"
-exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/krumlix.desktop")
+exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/com.example.krumlix.desktop")
 PATH="$prefix/bin:$PATH" $exec_line >"$work/game.log" 2>&1 &
 game=$!
 wait_until 20 has_window '^Welcome to Krumlix$' || fail "the installed game showed no menu"
@@ -57,12 +63,12 @@ if [ -n "$deb" ]; then
     before=$failures
     contents=$(dpkg-deb -c "$deb")
     for f in ./usr/games/krumlix ./usr/libexec/krumlix/krumlix ./usr/share/krumlix/tarvil.hig \
-             ./usr/share/applications/krumlix.desktop ./usr/share/icons/hicolor/64x64/apps/krumlix.png \
+             ./usr/share/applications/com.example.krumlix.desktop ./usr/share/icons/hicolor/64x64/apps/krumlix.png \
              ./usr/share/man/man6/krumlix.6.gz ./usr/share/doc/krumlix/{copyright,changelog.gz}; do
         grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for lib in libqt6widgets6 libpulse0 libsndfile1 libsamplerate0 libjpeg62-turbo libx11-6; do
+    for lib in libqt6widgets6 libpulse0 libsndfile1 libsamplerate0 libjpeg62-turbo libx11-6 libsdl2-2.0-0; do
         grep -q "$lib" <<<"$depends" || fail "package does not depend on $lib: $depends"
     done
     # Runtime packages only: what the game's own package list installs, and
