@@ -3,6 +3,7 @@
 #include "platform/emergencyrestore.h"
 #include "platform/errors.h"
 #include "platform/systemplatform.h"
+#include "widgets/fullscreenkey.h"
 #include "widgets/heldkeys.h"
 #include "windows.h"
 
@@ -62,6 +63,9 @@ int main(int argc, char **argv) {
         shared, system.platform(), errors, {}, [] { QCoreApplication::exit(0); }};
 
     std::unique_ptr<krumlix::TForm1> form1(krumlix::createWindows(context));
+    // F11, in whichever window has the keyboard; each start opens the window.
+    krumlix::FullScreenKey fullScreenKey([&form1] { form1->toggleFullScreen(); });
+    app.installEventFilter(&fullScreenKey);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         form1->move(screen->availableGeometry().center() - form1->rect().center());
     form1->show();
