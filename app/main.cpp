@@ -5,6 +5,7 @@
 #include "platform/gamepad_sdl.h"
 #include "platform/singlegame.h"
 #include "platform/systemplatform.h"
+#include "widgets/fullscreenkey.h"
 #include "widgets/heldkeys.h"
 #include "widgets/padkeys.h"
 #include "windows.h"
@@ -109,6 +110,9 @@ int main(int argc, char **argv) {
         shared, system.platform(), errors, {}, [] { QCoreApplication::exit(0); }};
 
     std::unique_ptr<krumlix::TForm1> form1(krumlix::createWindows(context));
+    // F11, in whichever window has the keyboard; each start opens the window.
+    krumlix::FullScreenKey fullScreenKey([&form1] { form1->toggleFullScreen(); });
+    app.installEventFilter(&fullScreenKey);
     single.listen(&app, [game = form1.get()] { bringForward(game); });
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         form1->move(screen->availableGeometry().center() - form1->rect().center());

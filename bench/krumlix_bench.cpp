@@ -10,13 +10,17 @@
 //          shot_sound_ms_p99=N shot_sounds_lost=N cpu_pct_2x=N startup_ms_2x=N
 //          sounds_lost_back_to_back=N sound_hold_ms=N hung_server_growth_mb=N
 //          preload_starved_cpu_pct=N wakeups_per_s=N pad_to_picture_ms_p50=N
-//          pad_to_picture_ms_p99=N cpu_pct_pad=N
+//          pad_to_picture_ms_p99=N cpu_pct_pad=N cpu_pct_fullscreen=N
 //                                                          (on one line)
 //
 // The figures ending in _2x are taken at a pixel ratio of 2, as on a screen
 // scaled to 200%: the same run in this program started again with
 // QT_SCALE_FACTOR=2 (krumlix_bench --one-run ...), and the real program's
-// start with it.
+// start with it. cpu_pct_fullscreen is that run in the game made fullscreen
+// (F11) at 2x on a 1920 x 1080 screen at 100 %, on a second X server with a
+// window manager (bench/run-bench.sh starts it, KRUMLIX_BENCH_FULLSCREEN_DISPLAY);
+// beside it, on the same server, the window at 200 % and the time from a
+// key pressed to the field's paint that shows it, for both.
 //
 // The sound figures are measured from outside: the sound server's null sink
 // is recorded from its monitor while the real program plays, and each block
@@ -27,6 +31,8 @@
 //
 //   krumlix_bench [GAME_FOLDER] [RUN_SECONDS]
 //   krumlix_bench --one-run GAME_FOLDER RUN_SECONDS   (the run only)
+//   krumlix_bench --one-run GAME_FOLDER RUN_SECONDS window|fullscreen
+//                                 (the run only, with keys pressed in it)
 //
 // wakeups_per_s counts the context switches of the whole process, every
 // thread, in the first run, with the pads watched as the program watches
@@ -456,6 +462,48 @@ protected:
         }
         return QObject::eventFilter(watched, event);
     }
+};
+
+/// Left and Right pressed in turn through the X server while a run is on,
+/// one every KeyPictureSpacingMs, each timed from before it is asked for to
+/// the first paint of the field over the hero once the game window has had
+/// the key.
+class KeyToPicture final : public QObject {
+public:
+    explicit KeyToPicture(TForm1 &form1) : form1_(form1) {
+        form1.installEventFilter(this);
+        form1.PaintBox1->installEventFilter(this);
+        timer_.setInterval(KeyPictureSpacingMs);
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+            left_ = !left_;
+            keyed_ = false;
+            asked_ = Clock::now();
+            pending_ = keys_.press(left_ ? "Left" : "Right");
+        });
+        timer_.start();
+    }
+    std::vector<double> ms;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::KeyPress && watched == &form1_ && pending_)
+            keyed_ = true;
+        if (event->type() == QEvent::Paint && watched == form1_.PaintBox1 && keyed_ &&
+            static_cast<QPaintEvent *>(event)->region().intersects(HeroArea)) {
+            ms.push_back(msBetween(asked_, Clock::now()));
+            pending_ = keyed_ = false;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static constexpr int KeyPictureSpacingMs = 230;
+    static constexpr QRect HeroArea{258, 324, 116, 64}; ///< every aim's hero, in the field
+    TForm1 &form1_;
+    FakeKeys keys_;
+    QTimer timer_;
+    Clock::time_point asked_;
+    bool left_ = false, pending_ = false, keyed_ = false;
 };
 
 /// The platform of the program, every part real, with the tick wait passed
@@ -1264,6 +1312,41 @@ std::optional<double> cpuPctAtRatio2(const QString &self, const QString &gameFol
     return cpuPct;
 }
 
+/// The run of a child as above on the X server `display`: the window at 200 %
+/// (`fullScreen` false) or fullscreen at 100 %; its processor share and its
+/// median key-to-picture time, or nothing.
+std::optional<std::pair<double, double>> oneRunOn(const QString &self, const QString &gameFolder,
+                                                  int runSeconds, const QString &display,
+                                                  bool fullScreen) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    environment.remove(QStringLiteral("QT_SCALE_FACTOR"));
+    if (!fullScreen)
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QString mode = fullScreen ? QStringLiteral("fullscreen") : QStringLiteral("window");
+    child.start(self, {QStringLiteral("--one-run"), gameFolder, QString::number(runSeconds), mode});
+    if (!child.waitForFinished((runSeconds + 30) * 1000)) {
+        child.kill();
+        child.waitForFinished(5000);
+    }
+    std::optional<double> cpuPct, keyMs;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        std::printf("%s on %s: %s\n", qPrintable(mode), qPrintable(display), line.constData());
+        if (line.startsWith("one-run: cpu_pct="))
+            cpuPct = line.mid(17).toDouble();
+        if (line.startsWith("one-run: key_picture_ms="))
+            keyMs = line.mid(24).toDouble();
+    }
+    if (!cpuPct || !keyMs)
+        return std::nullopt;
+    return std::pair{*cpuPct, *keyMs};
+}
+
 int run(int argc, char **argv) {
     // --one-run: only the run on the event loop, for a second process.
     const bool oneRun = argc > 1 && qstrcmp(argv[1], "--one-run") == 0;
@@ -1329,11 +1412,39 @@ int run(int argc, char **argv) {
     }
     spin(300);
 
+    // --one-run ... window|fullscreen: keys pressed in the run, fullscreen
+    // through the window manager.
+    const QString keysMode = oneRun && argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    if (keysMode == QLatin1String("fullscreen")) {
+        form1->toggleFullScreen();
+        while (screen && form1->geometry() != screen->geometry() && exposing.elapsed() < 10000)
+            spin(10);
+        if (!screen || form1->geometry() != screen->geometry()) {
+            std::printf("setup: the window manager made the game window %dx%d, not fullscreen\n",
+                        form1->width(), form1->height());
+            return 1;
+        }
+        spin(500);
+    }
+    std::optional<KeyToPicture> keyToPicture;
+    if (!keysMode.isEmpty()) {
+        form1->activateWindow();
+        spin(200);
+        keyToPicture.emplace(*form1);
+    }
     const RunFigures eventLoop =
         playRun(*form1, shared, *platform, platform->eventLoopWaiter, runSeconds);
     if (oneRun) {
         printRun("run, event-loop wait", eventLoop);
         std::printf("one-run: cpu_pct=%.2f\n", eventLoop.cpuPct);
+        if (keyToPicture) {
+            const Summary s = summarise(keyToPicture->ms);
+            std::printf("run: %zu keys, key to picture (ms): median %.2f, mean %.2f, p99 %.2f, "
+                        "max %.2f\n",
+                        keyToPicture->ms.size(), s.median, s.mean, s.p99, s.max);
+            if (!keyToPicture->ms.empty())
+                std::printf("one-run: key_picture_ms=%.2f\n", s.median);
+        }
         return 0;
     }
     const double rssMb = peakRssMb();
@@ -1391,8 +1502,27 @@ int run(int argc, char **argv) {
         std::printf("sound: nothing was recorded from the sink's monitor\n");
     if (!cpuPct2x)
         std::printf("the run at ratio 2 gave no figures\n");
+    // Fullscreen at 2x and the window at 200 %, on the 1920 x 1080 server.
+    const QString bigDisplay = qEnvironmentVariable("KRUMLIX_BENCH_FULLSCREEN_DISPLAY");
+    std::optional<std::pair<double, double>> window2x, fullScreen2x;
+    if (bigDisplay.isEmpty()) {
+        std::printf("fullscreen: no KRUMLIX_BENCH_FULLSCREEN_DISPLAY (bench/run-bench.sh)\n");
+    } else {
+        window2x = oneRunOn(QCoreApplication::applicationFilePath(), gameFolder, runSeconds,
+                            bigDisplay, false);
+        fullScreen2x = oneRunOn(QCoreApplication::applicationFilePath(), gameFolder, runSeconds,
+                                bigDisplay, true);
+    }
+    if (window2x && fullScreen2x)
+        std::printf("fullscreen 2x against the window at 200 %%: cpu %.2f %% / %.2f %% (%+.0f %%), "
+                    "key to picture %.2f ms / %.2f ms (%+.0f %%)\n",
+                    fullScreen2x->first, window2x->first,
+                    (fullScreen2x->first / window2x->first - 1) * 100, fullScreen2x->second,
+                    window2x->second, (fullScreen2x->second / window2x->second - 1) * 100);
+    else
+        std::printf("fullscreen: the runs gave no figures\n");
     if (!sound || !startup || !startup2x || !shots || !cpuPct2x || !backToBack || !holds ||
-        !starved || !hungGrowth || !pad) {
+        !starved || !hungGrowth || !pad || !fullScreen2x) {
         std::printf("incomplete: no figures line\n");
         return 1;
     }
@@ -1403,13 +1533,13 @@ int run(int argc, char **argv) {
                 "cpu_pct_2x=%.2f startup_ms_2x=%.2f sounds_lost_back_to_back=%d "
                 "sound_hold_ms=%.2f hung_server_growth_mb=%.2f preload_starved_cpu_pct=%.2f "
                 "wakeups_per_s=%.2f pad_to_picture_ms_p50=%.2f pad_to_picture_ms_p99=%.2f "
-                "cpu_pct_pad=%.2f\n",
+                "cpu_pct_pad=%.2f cpu_pct_fullscreen=%.2f\n",
                 tick.median, eventLoop.cpuPct, eventLoop.intervalMs.median,
                 eventLoop.intervalMs.p99, busy.cpuPct, sound->median, startup->menuMs, rssMb,
                 startup->introMs, shots->ms.median, shots->ms.p99, shots->lost, *cpuPct2x,
                 startup2x->menuMs, *backToBack, holds->longest(), *hungGrowth, starved->cpuPct,
                 eventLoop.wakeupsPerS, pad->toPictureMs.median, pad->toPictureMs.p99,
-                pad->run.cpuPct);
+                pad->run.cpuPct, fullScreen2x->first);
     return 0;
 }
 

@@ -139,7 +139,7 @@ void PaintBox::flush() {
 }
 
 void PaintBox::paintEvent(QPaintEvent *event) {
-    const qreal screenRatio = devicePixelRatioF();
+    const qreal screenRatio = devicePixelRatioF() * scale_;
     if (ratioChanged_ && spriteRatio(screenRatio) != field_.image().devicePixelRatio())
         ratioChanged_(screenRatio);
     QPainter painter(this);

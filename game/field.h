@@ -73,6 +73,10 @@ public:
     PaintBox(Field &field, QWidget *parent, std::function<void(qreal)> ratioChanged = {});
     /// Shows what was drawn since the last call.
     void flush();
+    /// The field is shown `scale` times its size in the window's pixels
+    /// (the fullscreen game draws the widget through a painter so scaled):
+    /// it is drawn for that many more pixels.
+    void setScale(int scale) { scale_ = scale; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -80,6 +84,7 @@ protected:
 private:
     Field &field_;
     std::function<void(qreal)> ratioChanged_;
+    int scale_ = 1;
 };
 
 } // namespace krumlix

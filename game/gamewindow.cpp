@@ -7,8 +7,10 @@
 #include "settings/settingsfile.h"
 #include "sound/soundwindow.h"
 #include "widgets/numberformat.h"
+#include "widgets/scaledview.h"
 #include "widgets/windowlook.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -80,6 +82,10 @@ TForm1::TForm1(AppContext &context)
     setPalette(palette);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    content_ = new QWidget(this);
+    content_->setGeometry(rect());
+    content_->setPalette(palette);
+    content_->setAutoFillBackground(true);
 
     s_.GameState = GamePhase::NoRunYet;
     // The game's files are found beside "setup.ini" in the working folder
@@ -101,7 +107,7 @@ TForm1::TForm1(AppContext &context)
 
     // On a screen of another pixel ratio the field is drawn afresh from the
     // sprites rendered for it.
-    PaintBox1 = new PaintBox(*field_, this, [this](qreal ratio) {
+    PaintBox1 = new PaintBox(*field_, content_, [this](qreal ratio) {
         auto sprites = std::make_unique<SpriteSheet>(ratio);
         field_->useSprites(*sprites);
         sprites_ = std::move(sprites);
@@ -113,15 +119,19 @@ TForm1::TForm1(AppContext &context)
 
     buildPanel();
     Label53 =
-        promptLabel(this, QStringLiteral("Press Enter to Continue"), QRect(181, 117, 281, 29));
-    Label56 = promptLabel(this, QString(), QRect(132, 77, 396, 29));
+        promptLabel(content_, QStringLiteral("Press Enter to Continue"), QRect(181, 117, 281, 29));
+    Label56 = promptLabel(content_, QString(), QRect(132, 77, 396, 29));
     Label56->hide();
+
+    fullScreenView_ =
+        new ScaledView(content_, this, [this](int scale) { PaintBox1->setScale(scale); });
+    fullScreenView_->hide();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::buildPanel() {
-    auto *panel = new QWidget(this);
+    auto *panel = new QWidget(content_);
     panel->setGeometry(0, 0, FieldWidth, PanelHeight);
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, WindowColour);
@@ -282,31 +292,71 @@ void TForm1::FormClose() {
         context_.endProgram();
 }
 
+void TForm1::toggleFullScreen() {
+    if (!isFullScreen()) {
+        normalGeometry_ = geometry();
+        // Some window managers make no window of a fixed size fullscreen.
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        fullScreenView_->setGeometry(rect());
+        fullScreenView_->show();
+        content_->hide();
+        showFullScreen();
+    } else {
+        showNormal();
+        setFixedSize(FieldWidth, PanelHeight + FieldHeight);
+        setGeometry(normalGeometry_);
+        content_->show();
+        fullScreenView_->hide();
+        PaintBox1->setScale(1);
+    }
+    // The window the keyboard was in keeps it (an open dialog, the menu).
+    if (QWidget *modal = QApplication::activeModalWidget())
+        modal->activateWindow();
+}
+
+void TForm1::resizeEvent(QResizeEvent *event) {
+    fullScreenView_->setGeometry(rect());
+    QWidget::resizeEvent(event);
+}
+
+template <typename Change> void TForm1::changeShown(QWidget *widget, Change change) {
+    const QRect before(widget->mapTo(content_, QPoint()), widget->size());
+    change();
+    if (fullScreenView_->isVisible())
+        fullScreenView_->updateSource(QRegion(before) +
+                                      QRect(widget->mapTo(content_, QPoint()), widget->size()));
+}
+
 void TForm1::showClock(const QString &text) {
-    setTextRightAligned(Label1, text, ClockRight);
+    changeShown(Label1, [&] { setTextRightAligned(Label1, text, ClockRight); });
 }
 
 void TForm1::showScore(std::int32_t score) {
-    setTextRightAligned(Label2, QString::number(score), ScoreRight);
+    changeShown(Label2, [&] { setTextRightAligned(Label2, QString::number(score), ScoreRight); });
 }
 
 void TForm1::showHitrate(float hitrate) {
-    setTextRightAligned(Label35, fixed2(static_cast<double>(hitrate)), HitrateRight);
+    changeShown(Label35, [&] {
+        setTextRightAligned(Label35, fixed2(static_cast<double>(hitrate)), HitrateRight);
+    });
 }
 
 void TForm1::setPromptVisible(bool visible) {
-    Label53->setVisible(visible);
+    changeShown(Label53, [&] { Label53->setVisible(visible); });
 }
 
 void TForm1::showBonusLabel(const QString &text, int left) {
-    Label56->setText(text);
-    Label56->setGeometry(left, Label56->y(), Label56->fontMetrics().horizontalAdvance(text),
-                         Label56->height());
-    Label56->show();
+    changeShown(Label56, [&] {
+        Label56->setText(text);
+        Label56->setGeometry(left, Label56->y(), Label56->fontMetrics().horizontalAdvance(text),
+                             Label56->height());
+        Label56->show();
+    });
 }
 
 void TForm1::hideBonusLabel() {
-    Label56->hide();
+    changeShown(Label56, [&] { Label56->hide(); });
 }
 
 int TForm1::selectedLevel() {
@@ -323,7 +373,10 @@ void TForm1::PlayEventSound(SoundEvent event) {
 }
 
 void TForm1::fieldChanged() {
-    PaintBox1->flush();
+    if (fullScreenView_->isVisible())
+        fullScreenView_->updateSource(field_->takeDirty().translated(0, PanelHeight));
+    else
+        PaintBox1->flush();
 }
 
 void TForm1::requestRepaint() {

@@ -16,6 +16,8 @@
 
 namespace krumlix {
 
+class ScaledView;
+
 /// The game window: the readout panel over the playing field, the run, the
 /// start-up of the whole program and its end.
 class TForm1 : public QWidget, private GameHost {
@@ -30,6 +32,10 @@ public:
     /// The paint dispatch: after-run clean-up or the start of a requested run.
     void FormPaint();
     void FormKeyDown(std::uint16_t key);
+    /// Switches between the window and the whole screen (F11), where the
+    /// window's content is shown at the largest whole-number scale that
+    /// fits, on black. Nothing else changes: a run goes on as it was.
+    void toggleFullScreen();
 
     GameRun &game() { return *game_; }
     Field &field() { return *field_; }
@@ -55,6 +61,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     // GameHost
@@ -74,6 +81,9 @@ private:
     void FormClose();
     void buildPanel();
     void queueDispatch();
+    /// Sets a readout or label through `change`; the fullscreen view then
+    /// repaints where it was and where it is.
+    template <typename Change> void changeShown(QWidget *widget, Change change);
     /// The session lets no program set the keyboard's repeat: held keys are
     /// repeated by the game at the fastest rate, the system's repeats of them
     /// are not acted on.
@@ -84,6 +94,11 @@ private:
     std::unique_ptr<SpriteSheet> sprites_;
     std::unique_ptr<Field> field_;
     std::unique_ptr<GameRun> game_;
+    /// Everything the window shows, at window coordinates; in fullscreen it
+    /// is hidden and `fullScreenView_` draws it scaled.
+    QWidget *content_ = nullptr;
+    ScaledView *fullScreenView_ = nullptr;
+    QRect normalGeometry_; ///< the window's place before fullscreen
     bool startupRunning_ = false;
     bool dispatchQueued_ = false;
     bool keyboardChanged_ = false;

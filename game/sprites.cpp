@@ -10,7 +10,7 @@ namespace krumlix {
 
 qreal spriteRatio(qreal screenRatio) {
     // A screen reports 2 as 2.0000001 now and then: that is still 2.
-    return std::clamp(std::ceil(screenRatio - 0.01), 1.0, 3.0);
+    return std::clamp(std::ceil(screenRatio - 0.01), 1.0, 4.0);
 }
 
 SpriteSheet::SpriteSheet(qreal devicePixelRatio) : ratio_(spriteRatio(devicePixelRatio)) {

@@ -62,8 +62,10 @@ constexpr const SpriteInfo &info(Sprite sprite) {
 }
 
 /// The whole pixel ratio the field is drawn at on a screen of `screenRatio`:
-/// the build renders every sprite at 1x, 2x and 3x, and a screen between two
-/// of them shows the larger one scaled down, never a smaller one magnified.
+/// the build renders every sprite at 1x, 2x, 3x and 4x (the last for a
+/// fullscreen game at 2x on a screen at 200 %, or at 4x on one at 100 %),
+/// and a screen between two of them shows the larger one scaled down, never
+/// a smaller one magnified.
 qreal spriteRatio(qreal screenRatio);
 
 /// The sprites, loaded from the program's resources at spriteRatio of the

@@ -24,9 +24,10 @@ namespace {
 
 constexpr qreal Ratios[] = {1.0, 1.25, 1.5, 1.75, 2.0, 3.0};
 
-void showOn(QWidget *window, qreal ratio) {
-    QScreen *screen =
-        QGuiApplication::screens().value(int(std::find(Ratios, Ratios + 6, ratio) - Ratios));
+void showOn(QWidget *window, qreal ratio, QScreen *screen = nullptr) {
+    if (!screen)
+        screen =
+            QGuiApplication::screens().value(int(std::find(Ratios, Ratios + 6, ratio) - Ratios));
     window->setScreen(screen);
     window->move(screen->geometry().center() - window->rect().center());
     window->show();
@@ -188,6 +189,60 @@ private slots:
             compare("icon", shown->windowIcon().pixmap(QSize(32, 32), ratio).toImage(), icon1x);
         }
         QVERIFY2(magnified.isEmpty(), qPrintable(magnified.join(QStringLiteral(", "))));
+    }
+
+    void fullScreenAtWholeScale_data() {
+        test::columns<QString, int, qreal>("screen", "scale", "fieldRatio");
+        // The screens are listed by name: these come after the six above.
+        QTest::newRow("1920x1080") << "hd 1920x1080" << 2 << 2.0;
+        QTest::newRow("3840x2160") << "uhd 3840x2160" << 4 << 4.0;
+        QTest::newRow("3840x2160 at 200 %") << "uhd 3840x2160 at 2" << 2 << 4.0;
+    }
+
+    // F11 shows the window's content at the largest whole scale that fits,
+    // centred on black, each picture and text drawn for the pixels it covers:
+    // at 2x on a 1920 x 1080 screen as the window is at 200 %. F11 again puts
+    // the window back as it was.
+    void fullScreenAtWholeScale() {
+        const auto [name, scale, fieldRatio] =
+            test::fetch<QString, int, qreal>("screen", "scale", "fieldRatio");
+        QScreen *screen = nullptr;
+        for (QScreen *s : QGuiApplication::screens())
+            screen = s->name() == name ? s : screen;
+        test::GameWindows w;
+        w.shared.GameState = GamePhase::AfterRun;
+        TForm1 &game = w.game();
+        showOn(&game, 1.0);
+        const QImage small = game.grab().toImage();
+        showOn(&game, fieldRatio, screen);
+        const QRect normal = game.geometry();
+        game.toggleFullScreen();
+        QTRY_COMPARE(game.geometry(), screen->geometry());
+        const QImage full = game.grab().toImage();
+        const qreal ratio = screen->devicePixelRatio();
+        const QRect content(
+            QPoint(screen->size().width() - 640 * scale, screen->size().height() - 456 * scale) *
+                (ratio / 2),
+            QSize(640, 456) * scale * ratio);
+        QCOMPARE(game.field().image().devicePixelRatio(), fieldRatio);
+        QImage margins = full.convertToFormat(QImage::Format_RGB32), black = margins;
+        margins.setDevicePixelRatio(1); // painted in screen pixels
+        QPainter(&margins).fillRect(content, Qt::black);
+        black.fill(Qt::black);
+        QVERIFY(margins == black);
+        const QImage shown = full.copy(content);
+        const double magnified = rmse(
+            shown, small.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        qInfo("%s: RMSE %.4f from the 1x window magnified", qPrintable(name), magnified);
+        QVERIFY(magnified > 0.02);
+        game.toggleFullScreen();
+        QTRY_COMPARE(game.geometry(), normal);
+        if (scale * ratio == 2) {
+            showOn(&game, 2.0);
+            const double difference = rmse(shown, game.grab().toImage());
+            qInfo("%s: RMSE %.4f from the window at 200 %%", qPrintable(name), difference);
+            QVERIFY(difference < 0.01);
+        }
     }
 };
 

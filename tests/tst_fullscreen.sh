@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# F11 on a real desktop: xfwm4 on Xvfb, or a headless weston through its
+# Xwayland. The game window goes fullscreen through the window manager
+# (_NET_WM_STATE_FULLSCREEN, the whole screen) from the menu and in a run,
+# the menu stays over it with the keyboard, and F11 again gives back the
+# window as it was: 640 x 456, where it stood, with its frame.
+# Usage: tst_fullscreen.sh xfwm4|weston GAME_FOLDER XKB_RATE XSHOT ARTEFACT_DIR
+set -uo pipefail
+desktop=$1; shift
+. "$(dirname "${BASH_SOURCE[0]}")/e2e/play.sh"
+case_name=$desktop
+if [ "$desktop" = xfwm4 ]; then
+    start_e2e "$@" || exit 1
+    start_xfwm4 || exit 1
+else
+    game_folder=$1 artefacts=$4
+    mkdir -p "$artefacts"
+    work=$(mktemp -d)
+    trap '[ -n "${weston:-}" ] && kill "$weston" 2>/dev/null; cleanup' EXIT
+    export XDG_RUNTIME_DIR=$work/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    weston --backend=headless-backend.so --use-pixman --xwayland --socket="krumlix-$$" \
+        --idle-time=0 --width=1024 --height=768 --log="$work/weston.log" >/dev/null 2>&1 &
+    weston=$!
+    for _ in $(seq 100); do
+        DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" 2>/dev/null)
+        [ -n "$DISPLAY" ] && break
+        sleep 0.1
+    done
+    [ -n "$DISPLAY" ] || { echo "weston did not start"; cat "$work/weston.log"; exit 1; }
+    export DISPLAY WAYLAND_DISPLAY=krumlix-$$ XDG_SESSION_TYPE=wayland
+    unset QT_QPA_PLATFORM
+fi
+
+# "X Y WIDTH HEIGHT" of a window's client area on the screen.
+client_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }'
+}
+fullscreen_state() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
+is_fullscreen() { fullscreen_state "$1" && [ "$(client_geometry "$1")" = "0 0 $screen" ]; }
+is_window() { ! fullscreen_state "$1" && [ "$(client_geometry "$1")" = "$normal" ]; }
+frame() { xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //'; }
+
+fullscreen() {
+    fresh_folder
+    set_line "$work/game/setup.ini" 38 0
+    start_game || return
+    screen=$(xdotool getdisplaygeometry)
+    local id menu; id=$(window_id '^Krumlix$') menu=$(window_id '^Welcome to Krumlix$')
+    normal=$(client_geometry "$id")
+    local border; border=$(frame "$id")
+    read -r x y w h <<<"$normal"
+    [ "$w $h" = "640 456" ] || fail "the window is $w x $h"
+    read -r sw sh <<<"$screen"
+    [ $((x + w / 2 - sw / 2)) -ge -1 ] && [ $((x + w / 2 - sw / 2)) -le 1 ] || fail "the window is not centred: $normal on $screen"
+    # From the menu: fullscreen, the menu over it, centred, with the keyboard.
+    xdotool key F11
+    wait_until 5 is_fullscreen "$id" || fail "F11 in the menu: $(client_geometry "$id"), $(xprop -id "$id" _NET_WM_STATE)"
+    sleep 0.5
+    shot "fullscreen-$desktop-menu"
+    has_focus "$menu" || fail "the menu lost the keyboard"
+    read -r mx my mw mh <<<"$(client_geometry "$menu")"
+    [ $((2 * mx + mw - sw)) -le 2 ] && [ $((2 * mx + mw - sw)) -ge -2 ] || fail "the menu is not centred: $mx $my $mw $mh"
+    # A run in fullscreen; F11 in it twice: the window, then fullscreen.
+    xdotool key Return
+    wait_until 10 no_window '^Welcome to Krumlix$' || { fail "Enter did not start a run"; return; }
+    sleep 4
+    is_fullscreen "$id" || fail "the run is not fullscreen"
+    shot "fullscreen-$desktop-run"
+    xdotool key F11
+    wait_until 5 is_window "$id" || fail "F11 in the run: $(client_geometry "$id"), was $normal"
+    [ "$(frame "$id")" = "$border" ] || fail "the frame is $(frame "$id"), was $border"
+    xdotool key F11
+    wait_until 5 is_fullscreen "$id" || fail "F11 again in the run: $(client_geometry "$id")"
+    xdotool key Escape
+    sleep 1
+    xdotool key F11
+    wait_until 5 is_window "$id" || fail "F11 after the run: $(client_geometry "$id"), was $normal"
+    sleep 0.5
+    shot "fullscreen-$desktop-after"
+    [ $case_failed -eq 0 ] && ok "F11 fullscreen ($screen) and back ($normal, frame $border), from the menu and in a run"
+}
+run_case fullscreen
+summary "fullscreen on $desktop"
