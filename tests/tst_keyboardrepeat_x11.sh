@@ -90,6 +90,8 @@ for row in "${rows[@]}"; do
         fail "no keeper of the repeat"
     elif find "/proc/$keeper/fd" -lname "$work/*" ! -lname "$work/runtime/*.lock" | grep -q .; then
         fail "the keeper holds the program's files: $(find "/proc/$keeper/fd" -lname "$work/*" -printf '%l ')"
+    elif [ "$(find "/proc/$keeper/fd" -lname "$work/runtime/*.lock" | wc -l)" != 2 ]; then
+        fail "the keeper does not hold the game's two locks"
     fi
     menu=$(window_id '^Welcome to Krumlix$')
     case $where in
