@@ -130,6 +130,7 @@ void SdlGamepads::devicesChanged() {
 void SdlGamepads::pump() {
     if (!started_)
         return;
+    lastRead_.start();
     SDL_GameControllerUpdate();
     std::array<SDL_Event, 32> events;
     int got = 0;
@@ -255,11 +256,17 @@ void SdlGamepads::padReadable(std::int32_t id) {
         updatePolling();
         break;
     }
-    // Quiet for a moment: what comes meanwhile is read when it is over.
-    if (QSocketNotifier *notifier = pad->notifier) {
+    // A pad that reports all the time is read no more often than every
+    // PollMs: news sooner than that waits for the rest of it.
+    const qint64 since = lastRead_.isValid() ? lastRead_.elapsed() : PollMs;
+    if (QSocketNotifier *notifier = pad->notifier; notifier && since < PollMs) {
         notifier->setEnabled(false);
-        QTimer::singleShot(PollMs, Qt::PreciseTimer, notifier,
-                           [notifier] { notifier->setEnabled(true); });
+        QTimer::singleShot(static_cast<int>(PollMs - since), Qt::PreciseTimer, notifier,
+                           [this, notifier] {
+                               notifier->setEnabled(true);
+                               pump();
+                           });
+        return;
     }
     pump();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -111,7 +112,8 @@ private:
     QTimer poll_;   ///< reads the pads that have no device of their own
     QTimer settle_; ///< reads again a while after a device changed
     int settleStep_ = 0;
-    QTimer slow_; ///< where the devices cannot be watched: reads twice a second
+    QElapsedTimer lastRead_; ///< since SDL was last read
+    QTimer slow_;            ///< where the devices cannot be watched: reads twice a second
 };
 
 } // namespace krumlix
