@@ -301,18 +301,17 @@ void TForm1::toggleFullScreen() {
         fullScreenView_->setGeometry(rect());
         fullScreenView_->show();
         content_->hide();
-        showFullScreen();
+        // As showFullScreen, the window manager's fullscreen state, without
+        // its activation of the window: an open dialog keeps the keyboard.
+        setWindowState(windowState() | Qt::WindowFullScreen);
     } else {
-        showNormal();
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
         setFixedSize(FieldWidth, PanelHeight + FieldHeight);
         setGeometry(normalGeometry_);
         content_->show();
         fullScreenView_->hide();
         PaintBox1->setScale(1);
     }
-    // The window the keyboard was in keeps it (an open dialog, the menu).
-    if (QWidget *modal = QApplication::activeModalWidget())
-        modal->activateWindow();
 }
 
 void TForm1::resizeEvent(QResizeEvent *event) {

@@ -231,6 +231,12 @@ private slots:
         black.fill(Qt::black);
         QVERIFY(margins == black);
         const QImage shown = full.copy(content);
+        // A part repainted alone (a torch) is drawn where it belongs.
+        const QRect torch(content.topLeft() / ratio + QPoint(88, 56 + 116) * scale,
+                          QSize(169, 182) * scale);
+        QCOMPARE(rmse(game.grab(torch).toImage(),
+                      full.copy(QRect(torch.topLeft() * ratio, torch.size() * ratio))),
+                 0.0);
         const double magnified = rmse(
             shown, small.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         qInfo("%s: RMSE %.4f from the 1x window magnified", qPrintable(name), magnified);

@@ -57,7 +57,8 @@ void ScaledView::paintEvent(QPaintEvent *event) {
         return;
     painter.translate(content.topLeft());
     painter.scale(scale_, scale_);
-    source_->render(&painter, QPoint(), source,
+    // The region's top-left is drawn at the offset given.
+    source_->render(&painter, source.boundingRect().topLeft(), source,
                     QWidget::DrawWindowBackground | QWidget::DrawChildren);
 }
 
