@@ -10,7 +10,6 @@
 #include "widgets/scaledview.h"
 #include "widgets/windowlook.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>

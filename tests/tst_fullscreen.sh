@@ -52,6 +52,10 @@ is_window() {
 # weston keeps no _NET_ACTIVE_WINDOW: there the keys that follow show it.
 keyboard_in() { [ "$desktop" = weston ] || has_focus "$1"; }
 frame() { xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //'; }
+fixed_size() { # the window manager is told the window's size is fixed
+    local hints; hints=$(xprop -id "$1" WM_NORMAL_HINTS)
+    grep -q 'minimum size: 640 by 456' <<<"$hints" && grep -q 'maximum size: 640 by 456' <<<"$hints"
+}
 
 # The centre of a window's frame, "X Y".
 frame_centre() {
@@ -77,6 +81,7 @@ fullscreen() {
     normal=$(client_geometry "$id")
     local border; border=$(frame "$id")
     [ "$(cut -d' ' -f3-4 <<<"$normal")" = "640 456" ] || fail "the window is $normal"
+    fixed_size "$id" || fail "the window's size is not fixed at start"
     # From the menu: fullscreen, the menu over it with the keyboard.
     xdotool key F11
     wait_until 5 is_fullscreen "$id" || fail "F11 in the menu: $(client_geometry "$id"), $(xprop -id "$id" _NET_WM_STATE)"
@@ -112,6 +117,7 @@ fullscreen() {
     [ "$(frame "$id")" = "$border" ] || fail "the frame is $(frame "$id"), was $border"
     sleep 0.5
     shot "fullscreen-$desktop-back"
+    fixed_size "$id" || fail "the window's size is no longer fixed: $(xprop -id "$id" WM_NORMAL_HINTS | tr '\n' ' ')"
     [ $case_failed -eq 0 ] && ok "F11 fullscreen ($screen) and back ($normal, frame $border), from the menu and in a run"
 }
 run_case fullscreen
