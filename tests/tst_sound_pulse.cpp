@@ -211,7 +211,7 @@ private slots:
         QTest::newRow("a new sound") << true << 0 << 0 << 0.6 << 1.05 << "LH";
         // The server stopped for a while: the stop is heard once it is back.
         QTest::newRow("StopSound, the server late") << false << 600 << 0 << 0.3 << 1.6 << "L";
-        QTest::newRow("shots, the server stopped") << true << 2100 << 60 << 1.0 << 2.6 << "LH";
+        QTest::newRow("shots, the server stopped") << true << 2100 << 60 << 1.0 << 4.0 << "LH";
     }
     void stopCutsALongSoundOff() {
         const auto [newSound, serverLateMs, shots, least, most, tones] =
