@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <tuple>
+
 namespace krumlix {
 namespace {
 
@@ -318,12 +320,18 @@ void TForm1::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
 }
 
-template <typename Change> void TForm1::changeShown(QWidget *widget, Change change) {
-    const QRect before(widget->mapTo(content_, QPoint()), widget->size());
+template <typename Change> void TForm1::changeShown(QLabel *label, Change change) {
+    // The readouts are given their text at every tick; only a change is
+    // drawn again, as a shown label does of itself.
+    const auto shown = [this, label] {
+        return std::tuple(QRect(label->mapTo(content_, QPoint()), label->size()),
+                          label->isHidden(), label->text());
+    };
+    const auto before = shown();
     change();
-    if (fullScreenView_->isVisible())
-        fullScreenView_->updateSource(QRegion(before) +
-                                      QRect(widget->mapTo(content_, QPoint()), widget->size()));
+    const auto after = shown();
+    if (fullScreenView_->isVisible() && after != before)
+        fullScreenView_->updateSource(QRegion(std::get<QRect>(before)) + std::get<QRect>(after));
 }
 
 void TForm1::showClock(const QString &text) {

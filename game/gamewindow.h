@@ -81,9 +81,9 @@ private:
     void FormClose();
     void buildPanel();
     void queueDispatch();
-    /// Sets a readout or label through `change`; the fullscreen view then
-    /// repaints where it was and where it is.
-    template <typename Change> void changeShown(QWidget *widget, Change change);
+    /// Sets a readout or label through `change`; if that changed what it
+    /// shows, the fullscreen view repaints where it was and where it is.
+    template <typename Change> void changeShown(QLabel *label, Change change);
     /// The session lets no program set the keyboard's repeat: held keys are
     /// repeated by the game at the fastest rate, the system's repeats of them
     /// are not acted on.
