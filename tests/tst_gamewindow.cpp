@@ -4,6 +4,7 @@
 #include "platform/textfile.h"
 #include "sound/soundwindow.h"
 #include "support/gamewindows.h"
+#include "widgets/fullscreenkey.h"
 #include "widgets/heldkeys.h"
 
 #include <QElapsedTimer>
@@ -235,6 +236,21 @@ private slots:
             };
         };
         const auto spaceUp = [](TForm1 *game) { keyDown(game, Qt::Key_Space, false, true); };
+        // Space held and let go, F11 pressed at the second shot and at the
+        // fourth: fullscreen and back, the held key going on as before.
+        const auto f11Twice = [spaceHeld, spaceUp](bool serverRepeats) -> Play {
+            auto pressed = std::make_shared<int>(0);
+            const Play hold = spaceHeld(spaceUp, false, serverRepeats);
+            return [=](Tick &t) {
+                if (t.holding && *pressed < 2 && t.shotCount == 2 + 2 * *pressed) {
+                    keyDown(&t.game, Qt::Key_F11, false);
+                    keyDown(&t.game, Qt::Key_F11, false, true);
+                    ++*pressed;
+                    QCOMPARE(t.game.isFullScreen(), *pressed == 1);
+                }
+                hold(t);
+            };
+        };
         const auto letterDown = [](TForm1 *game) { keyDown(game, Qt::Key_A, false); };
         const auto loseKeyboard = [](TForm1 *game) {
             QEvent deactivate(QEvent::WindowDeactivate);
@@ -265,6 +281,10 @@ private slots:
             << Held{spaceHeld(letterDown, false, false), 4, 4, "2:47", 1, false, true};
         QTest::newRow("Space held and let go, X11 pairs, own repeats")
             << Held{spaceHeld(spaceUp, false, true), 4, 10, "2:47", 1, true, true};
+        QTest::newRow("Space held, F11 twice, own repeats")
+            << Held{f11Twice(false), 4, 6, "2:47", 1, false, true};
+        QTest::newRow("Space held, F11 twice, X11 pairs")
+            << Held{f11Twice(true), 4, 6, "2:47", 1, true};
     }
     void repeatsActOnlyWhereTheKeyWentDown() {
         QFETCH(Held, row);
@@ -272,6 +292,8 @@ private slots:
         HeldKeys heldKeys;
         qApp->installEventFilter(&heldKeys);
         test::GameWindows w;
+        FullScreenKey fullScreenKey([&w] { w.game().toggleFullScreen(); });
+        qApp->installEventFilter(&fullScreenKey);
         w.fake.keyboard.settable = !row.own;
         w.setup().RadioGroup1->setItemIndex(0);
         TForm1 &game = w.game();
