@@ -5,6 +5,7 @@
 #include "platform/gamepad_sdl.h"
 #include "platform/singlegame.h"
 #include "platform/systemplatform.h"
+#include "widgets/dialogplacement.h"
 #include "widgets/fullscreenkey.h"
 #include "widgets/heldkeys.h"
 #include "widgets/padkeys.h"
@@ -96,6 +97,8 @@ int main(int argc, char **argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.krumlix"));
     krumlix::HeldKeys heldKeys;
     app.installEventFilter(&heldKeys);
+    krumlix::DialogPlacement dialogPlacement;
+    app.installEventFilter(&dialogPlacement);
     // A gamepad plays as the keys its buttons stand for.
     krumlix::SdlGamepads pads;
     krumlix::PadKeys padKeys;

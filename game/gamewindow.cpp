@@ -324,8 +324,8 @@ template <typename Change> void TForm1::changeShown(QLabel *label, Change change
     // The readouts are given their text at every tick; only a change is
     // drawn again, as a shown label does of itself.
     const auto shown = [this, label] {
-        return std::tuple(QRect(label->mapTo(content_, QPoint()), label->size()),
-                          label->isHidden(), label->text());
+        return std::tuple(QRect(label->mapTo(content_, QPoint()), label->size()), label->isHidden(),
+                          label->text());
     };
     const auto before = shown();
     change();

@@ -110,7 +110,7 @@ fresh_folder() {
 start_game() {
     (cd "$work/game" && exec "$game_folder/krumlix") >"$work/game.log" 2>&1 &
     game=$!
-    wait_until 20 has_window '^Welcome to Krumlix$' || { fail "no menu window"; return 1; }
+    wait_until 20 has_window '^Welcome to Krumlix$' || { fail "no menu window: $(tail -n 5 "$work/game.log")"; return 1; }
     sleep 0.5
 }
 end_game() {
