@@ -2,6 +2,7 @@
 #include "game/gamewindow.h"
 #include "platform/emergencyrestore.h"
 #include "platform/errors.h"
+#include "platform/frameextents_x11.h"
 #include "platform/gamepad_sdl.h"
 #include "platform/singlegame.h"
 #include "platform/systemplatform.h"
@@ -97,7 +98,11 @@ int main(int argc, char **argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.krumlix"));
     krumlix::HeldKeys heldKeys;
     app.installEventFilter(&heldKeys);
-    krumlix::DialogPlacement dialogPlacement;
+    // Windows are centred with the frame the window manager says it will
+    // give them.
+    krumlix::FrameExtents frameExtents;
+    krumlix::DialogPlacement dialogPlacement(
+        [&frameExtents](QWidget *window) { return frameExtents(window); });
     app.installEventFilter(&dialogPlacement);
     // A gamepad plays as the keys its buttons stand for.
     krumlix::SdlGamepads pads;
@@ -118,7 +123,10 @@ int main(int argc, char **argv) {
     app.installEventFilter(&fullScreenKey);
     single.listen(&app, [game = form1.get()] { bringForward(game); });
     if (const QScreen *screen = QGuiApplication::primaryScreen())
-        form1->move(screen->availableGeometry().center() - form1->rect().center());
+        form1->setGeometry(
+            QRect(krumlix::centredClient(screen->availableGeometry(), form1->size(),
+                                         frameExtents(form1.get()).value_or(QMargins())),
+                  form1->size()));
     form1->show();
     return QApplication::exec();
 }

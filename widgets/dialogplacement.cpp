@@ -21,7 +21,14 @@ QMargins frameOf(const QWidget *window) {
 
 } // namespace
 
-DialogPlacement::DialogPlacement(QObject *parent) : QObject(parent) {
+QPoint centredClient(const QRect &area, QSize size, const QMargins &frame) {
+    const QSize outer = size.grownBy(frame);
+    return area.topLeft() + QPoint(frame.left(), frame.top()) +
+           QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2);
+}
+
+DialogPlacement::DialogPlacement(FrameSource frameSource, QObject *parent)
+    : QObject(parent), frameSource_(std::move(frameSource)) {
     recheck_.setInterval(CheckInterval);
     connect(&recheck_, &QTimer::timeout, this, &DialogPlacement::recheck);
 }
@@ -42,15 +49,13 @@ void DialogPlacement::place(QDialog *dialog) {
             std::max(frame_.left(), frame.left()), std::max(frame_.top(), frame.top()),
             std::max(frame_.right(), frame.right()), std::max(frame_.bottom(), frame.bottom()));
     }
-    const QSize outer = dialog->size().grownBy(frame_);
-    // The client area's place, which no guess of Qt's at the frame moves.
-    const QPoint client =
-        area.topLeft() + QPoint(frame_.left(), frame_.top()) +
-        QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2);
-    dialog->setGeometry(QRect(client, dialog->size()));
-    // No window's frame known yet (the first window opened as the program
-    // starts): it is centred again once its own is.
-    if (frame_.isNull() && !pending_) {
+    // The window manager's word on this dialog's frame, where it gives it.
+    const std::optional<QMargins> own = frameSource_ ? frameSource_(dialog) : std::nullopt;
+    dialog->setGeometry(
+        QRect(centredClient(area, dialog->size(), own.value_or(frame_)), dialog->size()));
+    // No frame known yet (the first window opened as the program starts):
+    // the dialog is centred again once its own is.
+    if (!own && frame_.isNull() && !pending_) {
         pending_ = dialog;
         checks_ = 0;
         recheck_.start();

@@ -6,9 +6,20 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+#include <optional>
+
 #include <QDialog>
 
 namespace krumlix {
+
+/// Where a window's client area of `size` goes so that the window with its
+/// `frame` stands in the middle of `area`.
+QPoint centredClient(const QRect &area, QSize size, const QMargins &frame);
+
+/// The frame a window manager will put around a window not yet shown, when
+/// it says so.
+using FrameSource = std::function<std::optional<QMargins>(QWidget *)>;
 
 /// Opens every dialog in the middle of the screen, or of the fullscreen game
 /// it opens over, its frame included. Qt leaves a dialog's place to the
@@ -17,7 +28,7 @@ namespace krumlix {
 /// on the application.
 class DialogPlacement : public QObject {
 public:
-    explicit DialogPlacement(QObject *parent = nullptr);
+    explicit DialogPlacement(FrameSource frameSource = {}, QObject *parent = nullptr);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -27,6 +38,7 @@ private:
     static constexpr int CheckInterval = 20; ///< ms
     static constexpr int MaxChecks = 50;
 
+    FrameSource frameSource_;
     QMargins frame_;            ///< the largest the window manager put around a window
     QPointer<QDialog> pending_; ///< shown before any frame was known
     QTimer recheck_;
