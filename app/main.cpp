@@ -6,16 +6,15 @@
 #include "platform/gamepad_sdl.h"
 #include "platform/singlegame.h"
 #include "platform/systemplatform.h"
-#include "widgets/dialogplacement.h"
 #include "widgets/fullscreenkey.h"
 #include "widgets/heldkeys.h"
 #include "widgets/padkeys.h"
+#include "widgets/windowplacement.h"
 #include "windows.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QScreen>
 
 #include <memory>
 
@@ -101,9 +100,10 @@ int main(int argc, char **argv) {
     // Windows are centred with the frame the window manager says it will
     // give them.
     krumlix::FrameExtents frameExtents;
-    krumlix::DialogPlacement dialogPlacement(
-        [&frameExtents](QWidget *window) { return frameExtents(window); });
-    app.installEventFilter(&dialogPlacement);
+    krumlix::WindowPlacement windowPlacement(
+        {[&frameExtents](QWidget *window) { return frameExtents(window); }, krumlix::clientOrigin,
+         krumlix::moveClient});
+    app.installEventFilter(&windowPlacement);
     // A gamepad plays as the keys its buttons stand for.
     krumlix::SdlGamepads pads;
     krumlix::PadKeys padKeys;
@@ -119,14 +119,15 @@ int main(int argc, char **argv) {
 
     std::unique_ptr<krumlix::TForm1> form1(krumlix::createWindows(context));
     // F11, in whichever window has the keyboard; each start opens the window.
-    krumlix::FullScreenKey fullScreenKey([&form1] { form1->toggleFullScreen(); });
+    // Qt's idea of the window's place may be stale; the display's is not.
+    krumlix::FullScreenKey fullScreenKey([&form1, &windowPlacement] {
+        form1->toggleFullScreen(krumlix::clientOrigin(form1.get()));
+        if (!form1->isFullScreen())
+            windowPlacement.keepAt(form1.get(), form1->windowedGeometry().topLeft());
+    });
     app.installEventFilter(&fullScreenKey);
     single.listen(&app, [game = form1.get()] { bringForward(game); });
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        form1->setGeometry(
-            QRect(krumlix::centredClient(screen->availableGeometry(), form1->size(),
-                                         frameExtents(form1.get()).value_or(QMargins())),
-                  form1->size()));
+    windowPlacement.centre(form1.get());
     form1->show();
     return QApplication::exec();
 }

@@ -293,9 +293,9 @@ void TForm1::FormClose() {
         context_.endProgram();
 }
 
-void TForm1::toggleFullScreen() {
+void TForm1::toggleFullScreen(std::optional<QPoint> origin) {
     if (!isFullScreen()) {
-        normalGeometry_ = geometry();
+        normalGeometry_ = QRect(origin.value_or(geometry().topLeft()), size());
         // Some window managers make no window of a fixed size fullscreen.
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace krumlix {
 
@@ -35,7 +36,11 @@ public:
     /// Switches between the window and the whole screen (F11), where the
     /// window's content is shown at the largest whole-number scale that
     /// fits, on black. Nothing else changes: a run goes on as it was.
-    void toggleFullScreen();
+    /// `origin` is where the display has the window's client area, when
+    /// Qt's idea of it may be stale; the window comes back there.
+    void toggleFullScreen(std::optional<QPoint> origin = std::nullopt);
+    /// The window's place and size out of fullscreen.
+    const QRect &windowedGeometry() const { return normalGeometry_; }
 
     GameRun &game() { return *game_; }
     Field &field() { return *field_; }

@@ -57,11 +57,17 @@ bool supported(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t wante
     return std::find(atoms, atoms + count, wanted) != atoms + count;
 }
 
+bool mapped(xcb_connection_t *connection, xcb_window_t window) {
+    const Reply<xcb_get_window_attributes_reply_t> reply(xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), nullptr));
+    return reply && reply->map_state != XCB_MAP_STATE_UNMAPPED;
+}
+
 } // namespace
 
 std::optional<QMargins> FrameExtents::operator()(QWidget *window) {
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (unanswered_ || !x11 || !window->isWindow())
+    if (!x11 || !window->isWindow())
         return std::nullopt;
     xcb_connection_t *connection = x11->connection();
     const auto id = xcb_window_t(window->winId()); // the window as it will be mapped
@@ -72,6 +78,10 @@ std::optional<QMargins> FrameExtents::operator()(QWidget *window) {
         return std::nullopt;
     if (auto known = extentsOf(connection, id, extents))
         return known;
+    // A window already mapped has the frame it has; only one about to be is
+    // asked for.
+    if (unanswered_ || mapped(connection, id))
+        return std::nullopt;
     if (!supported(connection, screen->root, request)) {
         unanswered_ = true;
         return std::nullopt;
@@ -95,6 +105,35 @@ std::optional<QMargins> FrameExtents::operator()(QWidget *window) {
     }
     unanswered_ = true;
     return std::nullopt;
+}
+
+std::optional<QPoint> clientOrigin(QWidget *window) {
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !window->isWindow() || !window->testAttribute(Qt::WA_WState_Created))
+        return std::nullopt;
+    xcb_connection_t *connection = x11->connection();
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    if (!screen)
+        return std::nullopt;
+    const Reply<xcb_translate_coordinates_reply_t> reply(xcb_translate_coordinates_reply(
+        connection,
+        xcb_translate_coordinates(connection, xcb_window_t(window->winId()), screen->root, 0, 0),
+        nullptr));
+    if (!reply)
+        return std::nullopt;
+    return QPoint(reply->dst_x, reply->dst_y) / window->devicePixelRatio();
+}
+
+void moveClient(QWidget *window, QPoint origin) {
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !window->isWindow() || !window->testAttribute(Qt::WA_WState_Created))
+        return;
+    // The window asks for static gravity: the place is its client area's.
+    const QPoint native = origin * window->devicePixelRatio();
+    const uint32_t values[] = {uint32_t(native.x()), uint32_t(native.y())};
+    xcb_configure_window(x11->connection(), xcb_window_t(window->winId()),
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+    xcb_flush(x11->connection());
 }
 
 } // namespace krumlix

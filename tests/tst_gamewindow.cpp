@@ -6,6 +6,7 @@
 #include "support/gamewindows.h"
 #include "widgets/fullscreenkey.h"
 #include "widgets/heldkeys.h"
+#include "widgets/windowplacement.h"
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -453,6 +454,50 @@ private slots:
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
         QVERIFY(label->mapTo(&w.game(), QPoint(label->width(), 0)).x() <= 640);
         QCOMPARE(label->font().pixelSize(), 24);
+    }
+
+    // Back from fullscreen, a window manager still framing the window again
+    // may put it by the frame it had (39 px low); it is put back where it
+    // stood once framed, and left alone when fullscreen again.
+    void keptWhereItStoodBackFromFullScreen_data() {
+        test::columns<int, int, bool, int>("off", "framedAfter", "fullScreen", "moves");
+        QTest::newRow("where it stood") << 0 << 0 << false << 0;
+        QTest::newRow("put by the frame it had") << 39 << 0 << false << 1;
+        QTest::newRow("framed again later") << 39 << 5 << false << 1;
+        QTest::newRow("made fullscreen again") << 39 << 0 << true << 0;
+    }
+    void keptWhereItStoodBackFromFullScreen() {
+        const auto [off, framedAfter, fullScreen, moves] =
+            test::fetch<int, int, bool, int>("off", "framedAfter", "fullScreen", "moves");
+        const QPoint stood(320, 303);
+        QPoint at = stood + QPoint(0, off);
+        int looks = 0, moved = 0, firstMove = 0;
+        WindowPlacement placement({[&](QWidget *) {
+                                       return looks > framedAfter
+                                                  ? std::optional(QMargins(0, 39, 0, 0))
+                                                  : std::nullopt;
+                                   },
+                                   [&](QWidget *) {
+                                       ++looks;
+                                       return std::optional(at);
+                                   },
+                                   [&](QWidget *, QPoint origin) {
+                                       at = origin;
+                                       firstMove = firstMove ? firstMove : looks;
+                                       ++moved;
+                                   }});
+        QWidget window(nullptr, Qt::FramelessWindowHint); // framed only by the fake
+        window.show();
+        if (fullScreen)
+            window.setWindowState(Qt::WindowFullScreen);
+        placement.keepAt(&window, stood);
+        QTest::qWait(1100); // the longest it watches
+        const int seen = looks;
+        QTest::qWait(100);
+        QCOMPARE(looks, seen);
+        QCOMPARE(moved, moves);
+        QCOMPARE(at, fullScreen ? stood + QPoint(0, off) : stood);
+        QVERIFY(firstMove == 0 || firstMove > framedAfter);
     }
 };
 

@@ -38,7 +38,14 @@ start_e2e() {
     trap cleanup EXIT
     start_xvfb
 }
-window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# The game's own window of that title: GNOME's frames are windows of another
+# program with their client's title.
+window_id() {
+    local id
+    for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+        xprop -id "$id" WM_CLASS 2>/dev/null | grep -q '"Krumlix"$' && { echo "$id"; return; }
+    done
+}
 has_window() { [ -n "$(window_id "$1")" ]; }
 no_window() { [ -z "$(window_id "$1")" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
