@@ -17,7 +17,18 @@ else
     game_folder=$1 xshot=$3 artefacts=$4
     mkdir -p "$artefacts"
     work=$(mktemp -d)
-    trap '[ -n "${compositor:-}" ] && kill -- -"$compositor" 2>/dev/null; cleanup' EXIT
+    # The compositor's whole session goes, and is gone before the next test
+    # starts its own (mutter takes a while to shut down).
+    end_compositor() {
+        [ -n "${compositor:-}" ] && kill -- -"$compositor" 2>/dev/null || return 0
+        wait "$compositor" 2>/dev/null
+        wait_until 5 session_ended || kill -KILL -- -"$compositor" 2>/dev/null
+    }
+    session_ended() { # no process of its group left but zombies, which init takes in its time
+        cat /proc/[0-9]*/stat 2>/dev/null | awk -v group="$compositor" \
+            '{ sub(/.*\) /, "") } $3 == group && $1 != "Z" { left = 1 } END { exit left }'
+    }
+    trap 'end_compositor; cleanup' EXIT
     export XDG_RUNTIME_DIR=$work/runtime
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     if [ "$desktop" = weston ]; then
