@@ -19,6 +19,12 @@ QMargins frameOf(const QWidget *window) {
             frame.right() - client.right(), frame.bottom() - client.bottom()};
 }
 
+/// Each side the wider of the two.
+QMargins widest(const QMargins &a, const QMargins &b) {
+    return {std::max(a.left(), b.left()), std::max(a.top(), b.top()),
+            std::max(a.right(), b.right()), std::max(a.bottom(), b.bottom())};
+}
+
 } // namespace
 
 QPoint centredClient(const QRect &area, QSize size, const QMargins &frame) {
@@ -37,9 +43,7 @@ QMargins WindowPlacement::shownFrame(QWidget *window) const {
     // Qt may keep the frame it read before the window manager had framed
     // the window; the window manager's own word, where it gives it, holds.
     const QMargins own = display_.frame ? display_.frame(window).value_or(QMargins()) : QMargins();
-    const QMargins qt = frameOf(window);
-    return {std::max(own.left(), qt.left()), std::max(own.top(), qt.top()),
-            std::max(own.right(), qt.right()), std::max(own.bottom(), qt.bottom())};
+    return widest(own, frameOf(window));
 }
 
 void WindowPlacement::centre(QWidget *window) {
@@ -58,10 +62,7 @@ void WindowPlacement::place(QWidget *window, const std::optional<QMargins> &own)
     for (QWidget *shown : QApplication::topLevelWidgets()) {
         if (shown == window || !shown->isVisible() || shown->isFullScreen())
             continue;
-        const QMargins frame = shownFrame(shown);
-        frame_ = QMargins(
-            std::max(frame_.left(), frame.left()), std::max(frame_.top(), frame.top()),
-            std::max(frame_.right(), frame.right()), std::max(frame_.bottom(), frame.bottom()));
+        frame_ = widest(frame_, shownFrame(shown));
     }
     window->setGeometry(
         QRect(centredClient(area, window->size(), own.value_or(frame_)), window->size()));
