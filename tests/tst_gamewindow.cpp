@@ -472,20 +472,14 @@ private slots:
         const QPoint stood(320, 303);
         QPoint at = stood + QPoint(0, off);
         int looks = 0, moved = 0, firstMove = 0;
-        WindowPlacement placement({[&](QWidget *) {
-                                       return looks > framedAfter
-                                                  ? std::optional(QMargins(0, 39, 0, 0))
-                                                  : std::nullopt;
-                                   },
-                                   [&](QWidget *) {
-                                       ++looks;
-                                       return std::optional(at);
-                                   },
-                                   [&](QWidget *, QPoint origin) {
-                                       at = origin;
-                                       firstMove = firstMove ? firstMove : looks;
-                                       ++moved;
-                                   }});
+        const std::optional<QMargins> framed = QMargins(0, 39, 0, 0);
+        const auto move = [&](QWidget *, QPoint origin) {
+            firstMove = firstMove ? firstMove : looks;
+            at = origin, ++moved;
+        };
+        WindowPlacement placement(
+            {[&](QWidget *) { return looks > framedAfter ? framed : std::nullopt; },
+             [&](QWidget *) { return ++looks, std::optional(at); }, move});
         QWidget window(nullptr, Qt::FramelessWindowHint); // framed only by the fake
         window.show();
         if (fullScreen)
